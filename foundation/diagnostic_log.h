@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace trevalon {
+
+enum DiagnosticLevel : int {
+    kLevelDebug = 1,
+    kLevelInfo = 2,
+    kLevelNotice = 3,
+    kLevelWarning = 4,
+    kLevelError = 5,
+    kLevelCritical = 6,
+    kLevelAlert = 7,
+    kLevelEmergency = 8,
+};
+
+// The tag written for a level ("[WARMING]" for 4); empty outside 1..8.
+std::string_view DiagnosticTag(int level);
+
+// Appends one line to today's diagnostic log. Lines from many threads never interleave.
+// When the log cannot be written the program is asked to end (see program_end.h).
+void WriteDiagnostic(std::string_view text, int level);
+
+// "<catalogue text> : <error text>", the form every caught error is logged in.
+std::string WithErrorText(std::string_view catalogueText, std::string_view errorText);
+
+}  // namespace trevalon
