@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "foundation/clock.h"
+#include "foundation/rfc5424_reading.h"
 
 namespace trevalon {
 namespace {
@@ -162,6 +163,17 @@ SyslogReading ReadSyslogMessage(std::string_view raw, std::string_view senderAdd
     SyslogReading reading;
     reading.Facility = *WireCodeToFacility(pri.value / 8);
     reading.Severity = *WireCodeToSeverity(pri.value % 8);
+
+    if (pri.length > 0) {
+        if (auto fields = ReadRfc5424(rest, now)) {
+            reading.TimeStamp = std::move(fields->TimeStamp);
+            reading.HostName = fields->HostName.empty() ? std::string(senderAddress)
+                                                        : CleanHostName(fields->HostName);
+            reading.Message = std::string(rest);
+            reading.Content = std::move(fields->Content);
+            return reading;
+        }
+    }
 
     if (const auto time = ReadTimestamp(rest, now)) {
         reading.TimeStamp = FormatTimeStamp(*time);

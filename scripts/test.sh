@@ -12,4 +12,4 @@ ctest --test-dir "$root/build/asan" --output-on-failure -j2
 bash "$root/scripts/build.sh" tsan -DCMAKE_BUILD_TYPE=Debug -DTREVALON_SANITIZE=thread
 ctest --test-dir "$root/build/tsan" --output-on-failure -L threaded
 
-bash "$root/scripts/run-fuzz.sh" 20
+bash "$root/scripts/run-fuzz.sh" 15
