@@ -172,7 +172,9 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     std::string line = std::string(key) + "=" + std::string(value);
     auto sectionLine = FindSectionLine(section);
     if (!sectionLine) {
-        lines_.push_back("[" + std::string(section) + "]");
+        std::string header = "[";
+        header.append(section).append("]");
+        lines_.push_back(std::move(header));
         lines_.push_back(std::move(line));
         return;
     }

@@ -73,6 +73,8 @@ public:
     QueryResult OpenTable(std::string_view table);
 
 private:
+    void PrepareSession();
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -1,0 +1,157 @@
+#include "engine/storage/dm_kestrine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+
+#include "foundation/app_paths.h"
+#include "foundation/catalogue.h"
+#include "foundation/diagnostic_log.h"
+#include "foundation/engine_settings.h"
+#include "foundation/program_end.h"
+
+namespace trevalon {
+namespace {
+
+constexpr std::size_t kMaxDatabaseNameLength = 64;
+
+bool PlainIdentifier(std::string_view name) {
+    return !name.empty() && name.size() <= kMaxDatabaseNameLength &&
+           std::all_of(name.begin(), name.end(), [](char c) {
+               return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '$';
+           });
+}
+
+std::string CannotCreateTableText(std::string_view tableName) {
+    const std::string_view pattern = catalogue::kCannotCreateTable;
+    const std::size_t placeholder = pattern.find("%s");
+    std::string text(pattern.substr(0, placeholder));
+    text += tableName;
+    text += pattern.substr(placeholder + 2);
+    return text;
+}
+
+// Logs a bootstrap failure that the program cannot continue from.
+void ReportFatal(const std::string& line) {
+    WriteDiagnostic(line, kLevelError);
+    RequestProgramEnd(line);
+}
+
+}  // namespace
+
+TDMKestrine::TDMKestrine(std::string databaseName) : databaseName_(std::move(databaseName)) {
+    if (!PlainIdentifier(databaseName_)) {
+        throw std::invalid_argument("invalid database name '" + databaseName_ + "'");
+    }
+    if (DriverLibraryPresent()) {
+        LoadDatabaseLibrary(DriverLibraryPath());
+    }
+}
+
+bool TDMKestrine::ConnectDatabase(bool serverLevel) {
+    connection_.Disconnect();
+    const EngineSettings::DatabaseSection& settings = TheEngineSettings().Database;
+    ConnectionParameters parameters;
+    parameters.HostName = settings.Host;
+    parameters.Port = settings.Port;
+    parameters.User_Name = settings.DBUsername;
+    parameters.Password = settings.DBPassword;
+    parameters.Database = serverLevel ? std::string(kServerDatabaseName) : databaseName_;
+    try {
+        std::string loadError;
+        if (!LoadDatabaseLibrary(DriverLibraryPath(), &loadError)) {
+            throw DatabaseError(loadError);
+        }
+        connection_.Connect(parameters);
+    } catch (const DatabaseError& error) {
+        WriteDiagnostic(WithErrorText(catalogue::kCannotConnectDatabase, error.what()),
+                        kLevelError);
+        return false;
+    }
+    return connection_.Connected();
+}
+
+void TDMKestrine::CreateDatabase() {
+    const std::string statement = CreateDatabaseStatement(databaseName_);
+    Observe(statement);
+    try {
+        connection_.Execute(statement);
+    } catch (const DatabaseError& error) {
+        ReportFatal(WithErrorText(catalogue::kCannotCreateDatabase, error.what()));
+        return;
+    }
+    if (ConnectDatabase(false)) {
+        CreateMissingTables();
+    }
+}
+
+void TDMKestrine::CreateMissingTables() {
+    if (!connection_.Connected()) {
+        return;
+    }
+    for (const TableSchema& table : SchemaTables(databaseName_)) {
+        if (ObjectExists(table.Name)) {
+            continue;
+        }
+        for (const std::string& statement : table.Statements) {
+            ExecuteStatement(statement, table.Name);
+        }
+    }
+    UpgradeSyslogMessage();
+}
+
+bool TDMKestrine::ObjectExists(std::string_view tableName) {
+    Observe(kShowTablesStatement);
+    try {
+        const QueryResult tables = connection_.Query(kShowTablesStatement);
+        for (std::size_t row = 0; row < tables.RowCount(); ++row) {
+            if (tables.FirstField(row) == tableName) {
+                return true;
+            }
+        }
+    } catch (const DatabaseError&) {
+        // A table list that cannot be read counts as a missing table.
+    }
+    return false;
+}
+
+bool TDMKestrine::ExecuteStatement(std::string_view statement, std::string_view tableName) {
+    Observe(statement);
+    try {
+        connection_.Execute(statement);
+        return true;
+    } catch (const DatabaseError& error) {
+        ReportFatal(WithErrorText(CannotCreateTableText(tableName), error.what()));
+        return false;
+    }
+}
+
+void TDMKestrine::UpgradeSyslogMessage() {
+    const std::string describe = DescribeSyslogStatement(databaseName_);
+    Observe(describe);
+    bool upgrade = false;
+    try {
+        const QueryResult columns = connection_.Query(describe);
+        for (std::size_t row = 0; row < columns.RowCount(); ++row) {
+            if (columns.Text(row, "Field") == "msg") {
+                const std::string type = columns.Text(row, "Type");
+                upgrade = type != "mediumtext" && type != "MEDIUMTEXT";
+                break;
+            }
+        }
+    } catch (const DatabaseError&) {
+        // Without a readable column list nothing is changed.
+        return;
+    }
+    if (upgrade) {
+        ExecuteStatement(UpgradeSyslogMessageStatement(databaseName_), "syslog");
+    }
+}
+
+void TDMKestrine::Observe(std::string_view statement) const {
+    if (observer_) {
+        observer_(statement);
+    }
+}
+
+}  // namespace trevalon

@@ -1,0 +1,81 @@
+#include "tests/engine/storage/test_database_server.h"
+
+#include <filesystem>
+
+#include <stdexcept>
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace trevalon::testing {
+
+ConnectionParameters LocalServer(std::string database) {
+    return ConnectionParameters{"localhost", "3306", "root", "", std::move(database)};
+}
+
+std::string TestDatabaseName(std::string_view purpose) {
+    return "trevalon_test_" + std::string(purpose) + "_" + std::to_string(getpid());
+}
+
+void RequireServer(const TempInstallation& installation) {
+    installation.InstallDriverLibrary();
+    std::string error;
+    ASSERT_TRUE(LoadDatabaseLibrary(installation.DllFolder() + "libmariadb.so.3", &error)) << error;
+    DatabaseConnection probe;
+    try {
+        probe.Connect(LocalServer());
+    } catch (const DatabaseError& e) {
+        FAIL() << "The local MariaDB server cannot be reached (run scripts/start-mariadb.sh): "
+               << e.what();
+    }
+}
+
+ScratchDatabase::ScratchDatabase(std::string name, bool create) : name_(std::move(name)) {
+    admin_.Connect(LocalServer());
+    admin_.Execute("DROP DATABASE IF EXISTS " + name_);
+    if (create) {
+        admin_.Execute("CREATE DATABASE " + name_ + " CHARACTER SET utf8mb4");
+        admin_.Execute("USE " + name_);
+    }
+}
+
+ScratchDatabase::~ScratchDatabase() {
+    try {
+        admin_.Connect(LocalServer());
+        admin_.Execute("DROP DATABASE IF EXISTS " + name_);
+    } catch (const DatabaseError& e) {
+        ADD_FAILURE() << "cannot drop " << name_ << ": " << e.what();
+    }
+}
+
+ClosedLoopbackPort::ClosedLoopbackPort() : socket_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    if (socket_ < 0 || bind(socket_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (socket_ >= 0) {
+            close(socket_);
+        }
+        throw std::runtime_error("cannot bind a loopback port");
+    }
+    port_ = ntohs(address.sin_port);
+}
+
+ClosedLoopbackPort::~ClosedLoopbackPort() {
+    close(socket_);
+}
+
+std::string DiagnosticLogText(const TempInstallation& installation) {
+    std::string text;
+    for (const auto& entry : std::filesystem::directory_iterator(installation.LogFolder())) {
+        text += ReadWholeFile(entry.path().string());
+    }
+    return text;
+}
+
+}  // namespace trevalon::testing

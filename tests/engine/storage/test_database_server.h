@@ -1,0 +1,58 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/storage/database_client.h"
+#include "tests/support/temp_installation.h"
+
+namespace trevalon::testing {
+
+// The local server every database test runs against, with the installation defaults.
+ConnectionParameters LocalServer(std::string database = "");
+
+// A database name of this test process's own: "trevalon_test_<purpose>_<pid>".
+std::string TestDatabaseName(std::string_view purpose);
+
+// Loads the client library from the installation's dll/ folder; fails the test loudly when
+// the library cannot be loaded or the server cannot be reached.
+void RequireServer(const TempInstallation& installation);
+
+// A database of the test's own, dropped on entry and again on exit. `create` makes it
+// exist (empty) in between; otherwise it is left missing for the code under test to create.
+class ScratchDatabase {
+  public:
+    ScratchDatabase(std::string name, bool create);
+    ~ScratchDatabase();
+    ScratchDatabase(const ScratchDatabase&) = delete;
+    ScratchDatabase& operator=(const ScratchDatabase&) = delete;
+
+    const std::string& Name() const { return name_; }
+    // An administrator's connection opened on the database (or on none when it is missing).
+    DatabaseConnection& Admin() { return admin_; }
+
+  private:
+    std::string name_;
+    DatabaseConnection admin_;
+};
+
+// A loopback TCP port that is bound but never listens: connecting to it is refused at once,
+// and no other process can take it while the object lives.
+class ClosedLoopbackPort {
+  public:
+    ClosedLoopbackPort();
+    ~ClosedLoopbackPort();
+    ClosedLoopbackPort(const ClosedLoopbackPort&) = delete;
+    ClosedLoopbackPort& operator=(const ClosedLoopbackPort&) = delete;
+
+    unsigned short Port() const { return port_; }
+
+  private:
+    int socket_ = -1;
+    unsigned short port_ = 0;
+};
+
+// Every diagnostic line written so far into the installation's log folder.
+std::string DiagnosticLogText(const TempInstallation& installation);
+
+}  // namespace trevalon::testing
