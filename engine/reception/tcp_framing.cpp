@@ -28,7 +28,8 @@ std::optional<FramedMessage> NextFramedMessage(std::string_view text) {
     if (next == std::string_view::npos || !CloseWithinFive(after, next)) {
         return whole;
     }
-    return FramedMessage{"<" + std::string(after.substr(0, next)), std::string(after.substr(next))};
+    // The cut drops only what stood in front of the first "<".
+    return FramedMessage{std::string(text.substr(open, next + 1)), std::string(after.substr(next))};
 }
 
 SyslogStreamFramer::OctetCount SyslogStreamFramer::ReadOctetCount(std::size_t& headerLength,

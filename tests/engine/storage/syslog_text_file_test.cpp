@@ -1,0 +1,96 @@
+#include "engine/storage/syslog_text_file.h"
+
+#include <cerrno>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "foundation/engine_settings.h"
+#include "platform/errno_text.h"
+#include "tests/support/fixed_clock.h"
+#include "tests/support/temp_installation.h"
+
+namespace trevalon {
+namespace {
+
+using testing::FixedClock;
+using testing::ReadWholeFile;
+using testing::TempInstallation;
+
+constexpr LocalTime kMorning{2009, 3, 14, 8, 0, 4};
+
+SyslogRecord Record(std::string timeStamp, std::string source, std::string content) {
+    SyslogRecord record;
+    record.TimeStamp = std::move(timeStamp);
+    record.Source = std::move(source);
+    record.Facility = sfLocalUseZero;
+    record.Severity = slNotice;
+    record.FacilityName = "Local Use Zero";
+    record.SeverityName = "Notice";
+    record.Content = std::move(content);
+    return record;
+}
+
+TEST(SyslogTextFile, AppendsCrLfLinesToTheFileOfTheDayOfWriting) {
+    TempInstallation installation;
+    FixedClock clock(kMorning);
+    AppendSyslogLine(Record("2009-03-14 08:00:04", "192.168.1.20", "link up"));
+    // A header from another day is still filed under the day of writing; a leading space
+    // of the content stays.
+    AppendSyslogLine(Record("2009-10-11 22:14:15", "mymachine", " 'su root' failed"));
+    EXPECT_EQ(ReadWholeFile(installation.LogFolder() + "syslog_2009-03-14.log"),
+              "2009-03-14 08:00:04 [192.168.1.20] [Local Use Zero] [Notice] link up\r\n"
+              "2009-10-11 22:14:15 [mymachine] [Local Use Zero] [Notice]  'su root' failed\r\n");
+    EXPECT_FALSE(std::filesystem::exists(installation.LogFolder() + "syslog_2009-10-11.log"));
+
+    clock.Set(LocalTime{2009, 3, 15, 0, 0, 0});
+    AppendSyslogLine(Record("2009-03-14 23:59:59", "h", "late"));
+    EXPECT_EQ(ReadWholeFile(installation.LogFolder() + "syslog_2009-03-15.log"),
+              "2009-03-14 23:59:59 [h] [Local Use Zero] [Notice] late\r\n");
+}
+
+TEST(SyslogTextFile, PathAndPrefixAreUsedUnchanged) {
+    TempInstallation installation;
+    FixedClock clock(kMorning);
+    EngineSettings& settings = TheEngineSettings();
+    settings.FileBackup.FilenamePath = installation.LogFolder() + "backup";  // no separator
+    settings.FileBackup.Filename = "messages-";
+    AppendSyslogLine(Record("2009-03-14 08:00:04", "h", "x"));
+    EXPECT_EQ(ReadWholeFile(installation.LogFolder() + "backupmessages-2009-03-14.log"),
+              "2009-03-14 08:00:04 [h] [Local Use Zero] [Notice] x\r\n");
+}
+
+TEST(SyslogTextFile, DisabledBackupWritesNothing) {
+    TempInstallation installation;
+    FixedClock clock(kMorning);
+    TheEngineSettings().FileBackup.Enable = false;
+    AppendSyslogLine(Record("2009-03-14 08:00:04", "h", "x"));
+    EXPECT_TRUE(std::filesystem::is_empty(installation.LogFolder()));
+}
+
+TEST(SyslogTextFile, HostileTextCannotAddLinesOfItsOwn) {
+    TempInstallation installation;
+    FixedClock clock(kMorning);
+    const std::string forged = "ok\r\n2009-03-14 08:00:05 [10.0.0.1] [Kernel] [Emergency] forged";
+    const std::string binary("tab\there \"quoted\" [x] \\ \xC3\xA9\xFF nul:\0:end", 37);
+    AppendSyslogLine(Record("2009-03-14 08:00:04", "evil\nhost", forged));
+    AppendSyslogLine(Record("2009-03-14 08:00:04", "h", binary));
+    EXPECT_EQ(ReadWholeFile(installation.LogFolder() + "syslog_2009-03-14.log"),
+              "2009-03-14 08:00:04 [evil#012host] [Local Use Zero] [Notice] ok#015#0122009-03-14 "
+              "08:00:05 [10.0.0.1] [Kernel] [Emergency] forged\r\n"
+              "2009-03-14 08:00:04 [h] [Local Use Zero] [Notice] " +
+                  binary + "\r\n");
+}
+
+TEST(SyslogTextFile, UnwritableFileIsLoggedAndNotRaised) {
+    TempInstallation installation;
+    FixedClock clock(kMorning);
+    TheEngineSettings().FileBackup.FilenamePath = installation.AppPath() + "/missing/";
+    EXPECT_NO_THROW(AppendSyslogLine(Record("2009-03-14 08:00:04", "h", "x")));
+    EXPECT_EQ(ReadWholeFile(installation.LogFolder() + "system_2009-03-14.log"),
+              "2009-03-14 08:00:04 [WARMING] ERR00201 : Backup SysLog file is invalid. : " +
+                  platform::ErrnoText(ENOENT) + "\r\n");
+}
+
+}  // namespace
+}  // namespace trevalon
