@@ -48,6 +48,8 @@ struct EngineSettings {
         bool Enable = true;
         std::string Type = "MySQL";
         int HouseKeepDay = 7;
+        // Open connections the row inserts share, so a burst never exceeds the server's limit.
+        int Connections = 8;
     };
     struct AlarmingSection {
         int NoConcurrentAlarm = 500;
