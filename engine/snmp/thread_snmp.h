@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/alarms/work_item.h"
+#include "engine/snmp/snmp_trap_agent.h"
+
+namespace trevalon {
+
+// Sends one alarm as one SNMP trap through the engine's agent. The job holds the agent's lock
+// from its first set-up step to the trap, so concurrent jobs never mix their settings; what a
+// job leaves in the agent (version, trap port, community, enterprise, endpoint) stays for the
+// next one.
+class ThreadSNMP : public TOrlTPWorkItem {
+  public:
+    // `agent` must outlive the job. `user` and `password` are kept only for version 3; `retry`
+    // is accepted and has no effect, a delivery is attempted once.
+    ThreadSNMP(SnmpTrapAgent& agent, std::string destinationHost, std::int32_t localPort,
+               std::int32_t trapPort, std::string trapOid, std::string localEngineId,
+               std::string localHost, std::int32_t version, std::string user, std::string password,
+               std::string community, std::string enterprise, std::int32_t retry);
+
+    // Never raises; the outcome is left in the three result fields.
+    void Execute() override;
+
+    bool Succeeded() const { return succeeded_; }
+    // "Sent" or "Error".
+    const std::string& ResultText() const { return resultText_; }
+    // "[SNMP Alarm Sent Succeed]" or "[<host>:<local port> SNMP Alarm Sent Error:<reason>]".
+    const std::string& ResultDetail() const { return resultDetail_; }
+    // The method's retry count as configured; the job never retries.
+    std::int32_t Retry() const { return retry_; }
+
+  private:
+    void PrepareAgent();
+    void SendTrap();
+    void Fail(const std::string& reason);
+
+    SnmpTrapAgent& agent_;
+    std::string destinationHost_;
+    std::int32_t localPort_;
+    std::int32_t trapPort_;
+    std::string trapOid_;
+    std::string localEngineId_;
+    std::string localHost_;
+    std::int32_t version_;
+    std::string user_;
+    std::string password_;
+    std::string community_;
+    std::string enterprise_;
+    std::int32_t retry_;
+
+    bool succeeded_ = false;
+    std::string resultText_;
+    std::string resultDetail_;
+};
+
+}  // namespace trevalon
