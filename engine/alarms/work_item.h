@@ -1,0 +1,65 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "foundation/clock.h"
+
+namespace trevalon {
+
+// The outcome of a work item as the pool sees it.
+enum class WorkItemStatus : std::uint8_t {
+    Completed = 0,
+    PostFailed = 1,
+    PostTimedOut = 2,
+    ControlQueueFull = 3,
+    ExecuteRaised = 4,
+    StartFailed = 5,
+    Cancelled = 6,
+    Rejected = 7,
+};
+
+// "Completed.", "Server is busy.", ...; values outside the enumeration read as an unknown error.
+std::string_view WorkItemStatusText(WorkItemStatus status);
+
+// Base of every background job. A job keeps its inputs and results in its own fields and
+// overrides Execute only; the pool owns it from QueueWorkItem until its completion was handled.
+class TOrlTPWorkItem {
+  public:
+    virtual ~TOrlTPWorkItem();
+    TOrlTPWorkItem(const TOrlTPWorkItem&) = delete;
+    TOrlTPWorkItem& operator=(const TOrlTPWorkItem&) = delete;
+
+    // 1 for the first item a pool accepts, then one more per item; 0 before queueing.
+    std::int32_t ID() const { return id_; }
+    TimePoint QueuedAt() const { return queuedAt_; }
+    WorkItemStatus Status() const { return status_; }
+    // Empty after a normal run, otherwise why the item ended as it did.
+    const std::string& StatusMessage() const { return statusMessage_; }
+
+  protected:
+    TOrlTPWorkItem() = default;
+
+    // The job itself, on a worker thread. An error it raises ends the item with ExecuteRaised.
+    virtual void Execute();
+
+  private:
+    friend class TOrlThreadPoolManager;
+    friend class TOrlTPThread;
+
+    void RunExecute();
+    void Finish(WorkItemStatus status, std::string message);
+
+    std::int32_t id_ = 0;
+    TimePoint queuedAt_{};
+    std::chrono::steady_clock::time_point waitingSince_{};
+    WorkItemStatus status_ = WorkItemStatus::Completed;
+    std::string statusMessage_;
+    // Set by a cancel while the item is with a worker; read there before Execute begins.
+    std::atomic<bool> cancelled_{false};
+};
+
+}  // namespace trevalon
