@@ -5,6 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 bash "$root/scripts/setup.sh"
+bash "$root/scripts/install-test-peers.sh"
 
 bash "$root/scripts/build.sh" asan -DCMAKE_BUILD_TYPE=Debug -DTREVALON_SANITIZE=address
 ctest --test-dir "$root/build/asan" --output-on-failure -j2
