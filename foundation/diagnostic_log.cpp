@@ -4,15 +4,13 @@
 #include <cerrno>
 #include <mutex>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "foundation/app_paths.h"
 #include "foundation/catalogue.h"
 #include "foundation/clock.h"
 #include "foundation/engine_settings.h"
 #include "foundation/program_end.h"
 #include "platform/errno_text.h"
+#include "platform/file_append.h"
 
 namespace trevalon {
 namespace {
@@ -24,28 +22,6 @@ constexpr std::string_view kDefaultPrefix = "system_";
 
 // Every thread logs; one line is appended completely before the next is begun.
 std::mutex gLogMutex;
-
-// Appends the line with one open, write and close; returns 0 or the errno of the failure.
-int AppendLine(const std::string& fileName, const std::string& line) {
-    const int fd = open(fileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return errno;
-    }
-    std::size_t written = 0;
-    while (written < line.size()) {
-        const ssize_t count = write(fd, line.data() + written, line.size() - written);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            const int error = errno;
-            close(fd);
-            return error;
-        }
-        written += static_cast<std::size_t>(count);
-    }
-    return close(fd) == 0 ? 0 : errno;
-}
 
 std::string FormatLine(const LocalTime& now, int level, std::string_view text) {
     std::string line = FormatDateTime(now);
@@ -88,12 +64,13 @@ void WriteDiagnostic(std::string_view text, int level) {
         const LocalTime now = LocalNow();
         const std::string fileName =
             settings.LogFolder + std::string(prefix) + FormatDate(now) + ".log";
-        error = AppendLine(fileName, FormatLine(now, level, text));
+        error = platform::AppendToFile(fileName, FormatLine(now, level, text));
         if (error != 0) {
             // One further attempt to leave a trace; its own failure is not reported again.
-            AppendLine(fileName, FormatLine(now, kLevelError,
-                                            WithErrorText(catalogue::kSystemLogFileInvalid,
-                                                          platform::ErrnoText(error))));
+            platform::AppendToFile(fileName,
+                                   FormatLine(now, kLevelError,
+                                              WithErrorText(catalogue::kSystemLogFileInvalid,
+                                                            platform::ErrnoText(error))));
         }
     }
     if (error != 0) {

@@ -3,12 +3,10 @@
 #include <cerrno>
 #include <mutex>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
 #include "platform/errno_text.h"
+#include "platform/file_append.h"
 
 namespace trevalon {
 namespace {
@@ -28,26 +26,16 @@ void AppendField(std::string& line, std::string_view field) {
     }
 }
 
-// One open, write and close; returns 0 or the errno of the failure.
-int AppendToFile(const std::string& fileName, const std::string& line) {
-    const int fd = open(fileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return errno;
-    }
-    std::size_t written = 0;
-    while (written < line.size()) {
-        const ssize_t count = write(fd, line.data() + written, line.size() - written);
-        if (count < 0 && errno == EINTR) {
-            continue;
+// A message framed by its line feed on a TCP stream keeps it in its Content; in the file the
+// line's own CR LF ends it.
+std::string_view WithoutTrailingLineEnd(std::string_view content) {
+    if (!content.empty() && content.back() == '\n') {
+        content.remove_suffix(1);
+        if (!content.empty() && content.back() == '\r') {
+            content.remove_suffix(1);
         }
-        if (count < 0) {
-            const int error = errno;
-            close(fd);
-            return error;
-        }
-        written += static_cast<std::size_t>(count);
     }
-    return close(fd) == 0 ? 0 : errno;
+    return content;
 }
 
 }  // namespace
@@ -69,7 +57,7 @@ std::string SyslogFileLine(const SyslogRecord& record) {
     line += "] [";
     AppendField(line, record.SeverityName);
     line += "] ";
-    AppendField(line, record.Content);
+    AppendField(line, WithoutTrailingLineEnd(record.Content));
     line += "\r\n";
     return line;
 }
@@ -84,7 +72,7 @@ void AppendSyslogLine(const SyslogRecord& record) {
     {
         std::lock_guard lock(gAppendMutex);
         // The name is taken under the lock so that lines keep their order across midnight.
-        error = AppendToFile(SyslogFileName(settings, LocalNow()), line);
+        error = platform::AppendToFile(SyslogFileName(settings, LocalNow()), line);
     }
     if (error != 0) {
         WriteDiagnostic(

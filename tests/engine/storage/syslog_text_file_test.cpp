@@ -82,6 +82,18 @@ TEST(SyslogTextFile, HostileTextCannotAddLinesOfItsOwn) {
                   binary + "\r\n");
 }
 
+TEST(SyslogTextFile, StreamTrailerEndsTheLineOnce) {
+    TempInstallation installation;
+    FixedClock clock(kMorning);
+    AppendSyslogLine(Record("2009-03-14 08:00:04", "h", "over tcp\n"));
+    AppendSyslogLine(Record("2009-03-14 08:00:04", "h", "crlf\r\n"));
+    AppendSyslogLine(Record("2009-03-14 08:00:04", "h", "two\n\n"));
+    EXPECT_EQ(ReadWholeFile(installation.LogFolder() + "syslog_2009-03-14.log"),
+              "2009-03-14 08:00:04 [h] [Local Use Zero] [Notice] over tcp\r\n"
+              "2009-03-14 08:00:04 [h] [Local Use Zero] [Notice] crlf\r\n"
+              "2009-03-14 08:00:04 [h] [Local Use Zero] [Notice] two#012\r\n");
+}
+
 TEST(SyslogTextFile, UnwritableFileIsLoggedAndNotRaised) {
     TempInstallation installation;
     FixedClock clock(kMorning);

@@ -1,0 +1,197 @@
+#include "engine/reception/message_pipeline.h"
+
+#include <exception>
+
+#include "engine/alarms/alarm_dispatcher.h"
+#include "engine/alarms/thread_pool_manager.h"
+#include "engine/reception/rule_matching.h"
+#include "engine/storage/configuration_cache.h"
+#include "engine/storage/syslog_text_file.h"
+#include "engine/storage/thread_db_mysql_execute_for_syslog.h"
+#include "foundation/catalogue.h"
+#include "foundation/diagnostic_log.h"
+#include "foundation/engine_settings.h"
+#include "foundation/syslog_reader.h"
+
+namespace trevalon {
+namespace {
+
+bool IsSet(const std::string& flag) {
+    return flag == "y";
+}
+
+// What a matched rule asks for, after masking by the enabled methods.
+struct Alarms {
+    int ruleId = 0;
+    bool email = false;
+    bool smpp = false;
+    bool httpSms = false;
+    bool forward = false;
+    bool snmp = false;
+    bool snpp = false;
+    FilterRule rule;
+
+    bool Any() const { return email || smpp || httpSms || forward || snmp || snpp; }
+};
+
+std::string_view TrimmedSpaces(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Runs one step; what it raises is logged under the step's code, if it has one.
+template <typename Step>
+void Guarded(std::string_view code, Step&& step) {
+    try {
+        step();
+    } catch (const std::exception& error) {
+        if (!code.empty()) {
+            WriteDiagnostic(WithErrorText(code, error.what()), kLevelError);
+        }
+    } catch (...) {
+        if (!code.empty()) {
+            WriteDiagnostic(WithErrorText(code, "unknown error"), kLevelError);
+        }
+    }
+}
+
+Alarms MatchRule(const ConfigurationSnapshot& configuration, const SyslogRecord& record) {
+    Alarms alarms;
+    if (!configuration.RulesExist) {
+        return alarms;
+    }
+    alarms.rule = FindMatchingRule(configuration, record.Source, record.Facility, record.Severity);
+    if (!RuleAcceptsMessage(alarms.rule, record.Facility, record.Severity)) {
+        return alarms;
+    }
+    const FilterRule& rule = alarms.rule;
+    alarms.ruleId = rule.id;
+    alarms.email = IsSet(rule.alarm_email);
+    alarms.smpp = IsSet(rule.alarm_smpp);
+    alarms.httpSms = IsSet(rule.alarm_httpsms);
+    alarms.forward = IsSet(rule.alarm_syslog);
+    alarms.snmp = IsSet(rule.alarm_snmp);
+    alarms.snpp = IsSet(rule.alarm_snpp);
+    return alarms;
+}
+
+void MaskDisabledMethods(const ConfigurationSnapshot& configuration, Alarms& alarms) {
+    const auto enabled = [&](AlarmMethod method) { return configuration.Method(method).enable; };
+    alarms.email = alarms.email && enabled(AlarmMethod::Email);
+    alarms.smpp = alarms.smpp && enabled(AlarmMethod::Sms);
+    alarms.httpSms = alarms.httpSms && enabled(AlarmMethod::SmsByHttp);
+    alarms.forward = alarms.forward && enabled(AlarmMethod::SysLog);
+    alarms.snmp = alarms.snmp && enabled(AlarmMethod::Snmp);
+    alarms.snpp = alarms.snpp && enabled(AlarmMethod::Snpp);
+}
+
+bool ForwardableSource(const std::string& source, const std::string& localIp) {
+    return source != "localhost" && source != "127.0.0.1" && source != localIp;
+}
+
+}  // namespace
+
+PipelineVariant PipelineVariant::Service() {
+    PipelineVariant variant;
+    variant.udpCodes = {catalogue::kPlaceUdpPipeline1,
+                        catalogue::kPlaceUdpPipeline2,
+                        {},
+                        catalogue::kPlaceUdpPipeline3,
+                        catalogue::kPlaceUdpPipeline4};
+    variant.tcpCodes = {catalogue::kPlaceTcpReceiver1,
+                        catalogue::kPlaceTcpReceiver2,
+                        {},
+                        catalogue::kPlaceTcpReceiver3,
+                        catalogue::kPlaceTcpReceiver4};
+    return variant;
+}
+
+std::string AlarmText(const SyslogRecord& record) {
+    std::string text = record.Source;
+    text.append(" ").append(record.FacilityName);
+    text.append(" ").append(record.SeverityName);
+    text.append(" ").append(record.Content);
+    return text;
+}
+
+MessagePipeline::MessagePipeline(const EngineSettings& settings, ConfigurationCache& cache,
+                                 TOrlThreadPoolManager& pool, AlarmDispatcher& dispatcher,
+                                 PipelineVariant variant)
+    : settings_(settings),
+      cache_(cache),
+      pool_(pool),
+      dispatcher_(dispatcher),
+      variant_(std::move(variant)) {}
+
+void MessagePipeline::OnDatagram(std::string_view datagram, const std::string& senderAddress) {
+    const SyslogReading reading =
+        ReadSyslogMessage(datagram.substr(0, kMaxDatagramText), senderAddress);
+    std::string source =
+        settings_.System.SysLogMessageIPType == 1 ? reading.HostName : senderAddress;
+    if (TrimmedSpaces(source).empty()) {
+        source = senderAddress;
+    }
+    Process(MakeSyslogRecord(reading, std::move(source)), variant_.udpCodes);
+}
+
+void MessagePipeline::OnStreamMessage(std::string_view message, const std::string& peerAddress) {
+    Process(MakeSyslogRecord(ReadSyslogMessage(message, ""), peerAddress), variant_.tcpCodes);
+}
+
+void MessagePipeline::Process(SyslogRecord record, const PipelinePlaceCodes& codes) {
+    const std::shared_ptr<const ConfigurationSnapshot> configuration = cache_.Snapshot();
+    Alarms alarms;
+    Guarded(codes.rule, [&] { alarms = MatchRule(*configuration, record); });
+    MaskDisabledMethods(*configuration, alarms);
+
+    if (settings_.FileBackup.Enable) {
+        AppendSyslogLine(record);
+    }
+    if (settings_.DbBackup.Enable) {
+        Guarded(codes.row,
+                [&] { pool_.QueueWorkItem(MakeSyslogRowJob(record, variant_.escaping)); });
+    }
+
+    if (alarms.Any()) {
+        const std::string text = AlarmText(record);
+        if (alarms.forward && ForwardableSource(record.Source, settings_.LocalIP)) {
+            Guarded(codes.forward, [&] {
+                AlarmJob job;
+                job.Method = "SysLog";
+                job.TimeStamp = record.TimeStamp;
+                job.Text = text;
+                job.SeverityName = record.SeverityName;
+                job.FacilityName = record.FacilityName;
+                job.Recipient = configuration->Method(AlarmMethod::SysLog).ip;
+                dispatcher_.DispatchAlarm(job);
+            });
+        }
+        if (alarms.snmp) {
+            Guarded(codes.snmp, [&] {
+                AlarmJob job;
+                job.Method = "SNMP";
+                job.TimeStamp = record.TimeStamp;
+                job.Text = text;
+                job.SnmpVersion = alarms.rule.alarm_snmp_version;
+                job.SnmpTrapOid = alarms.rule.alarm_snmp_trap_oid;
+                job.SnmpCommunity = alarms.rule.alarm_snmp_trap_community;
+                job.SnmpEnterprise = alarms.rule.alarm_snmp_trap_enterprise;
+                job.SnmpUsername = alarms.rule.alarm_snmp_trap_username;
+                job.SnmpPassword = alarms.rule.alarm_snmp_trap_password;
+                dispatcher_.DispatchAlarm(job);
+            });
+        }
+        Guarded(codes.contacts, [&] {
+            dispatcher_.FanOutContacts(alarms.ruleId, record.TimeStamp, alarms.snpp, alarms.httpSms,
+                                       alarms.smpp, alarms.email, text);
+        });
+    }
+    if (variant_.onRecord) {
+        variant_.onRecord(record);
+    }
+}
+
+}  // namespace trevalon

@@ -1,0 +1,31 @@
+#include "platform/file_append.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace trevalon::platform {
+
+int AppendToFile(const std::string& path, std::string_view bytes) {
+    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return errno;
+    }
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t count = write(fd, bytes.data() + written, bytes.size() - written);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            const int error = errno;
+            close(fd);
+            return error;
+        }
+        written += static_cast<std::size_t>(count);
+    }
+    return close(fd) == 0 ? 0 : errno;
+}
+
+}  // namespace trevalon::platform

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace trevalon::platform {
+
+// Appends the bytes to the file with one open, write and close, creating the file when missing;
+// no handle stays open. Returns 0 or the errno of the failure.
+int AppendToFile(const std::string& path, std::string_view bytes);
+
+}  // namespace trevalon::platform
