@@ -1,0 +1,97 @@
+#include "tests/service/service_process.h"
+
+#include <csignal>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace trevalon::testing {
+
+ServiceProcess::ServiceProcess(const TempInstallation& installation)
+    : installation_(installation), xdgConfigHome_(installation.AppPath() + "/xdg") {
+    std::filesystem::create_directories(xdgConfigHome_ + "/varnholt");
+    WriteWholeFile(
+        xdgConfigHome_ + "/varnholt/registry.ini",
+        "[Software\\varnholt\\Trevalon\\Settings]\nAppPath=" + installation.AppPath() + "\n");
+    installation.InstallDriverLibrary();
+}
+
+ServiceProcess::~ServiceProcess() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+void ServiceProcess::Start() {
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        if (std::string_view(*entry).rfind("XDG_CONFIG_HOME=", 0) != 0) {
+            environment.emplace_back(*entry);
+        }
+    }
+    environment.push_back("XDG_CONFIG_HOME=" + xdgConfigHome_);
+    std::vector<char*> envp;
+    for (auto& entry : environment) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
+    std::string program = TREVALON_SERVICE_PROGRAM;
+    char* argv[] = {program.data(), nullptr};
+    if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
+        throw std::runtime_error("cannot start " + program);
+    }
+}
+
+int ServiceProcess::Terminate() {
+    kill(pid_, SIGTERM);
+    return WaitForExit(std::chrono::seconds(30));
+}
+
+int ServiceProcess::WaitForExit(std::chrono::seconds patience) {
+    int status = 0;
+    const bool ended =
+        Eventually([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, patience);
+    if (!ended) {
+        return -2;
+    }
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ServiceProcess::Log() const {
+    std::string text;
+    for (const auto& entry : std::filesystem::directory_iterator(installation_.LogFolder())) {
+        if (entry.path().filename().string().rfind("system_", 0) == 0) {
+            text += ReadWholeFile(entry.path().string());
+        }
+    }
+    return text;
+}
+
+bool ServiceProcess::WaitForLog(const std::string& text, std::chrono::seconds patience) const {
+    return Eventually([&] { return Log().find(text) != std::string::npos; }, patience);
+}
+
+std::uint16_t FreePort(int type) {
+    const int fd = socket(AF_INET, type, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+}  // namespace trevalon::testing

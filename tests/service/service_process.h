@@ -1,0 +1,55 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include <sys/types.h>
+
+#include "tests/support/temp_installation.h"
+
+namespace trevalon::testing {
+
+// The installed TrevalonService run as a child process with an installation folder of the
+// test's own: its registry hive points there, its SysInit.ini is what the test writes.
+class ServiceProcess {
+  public:
+    explicit ServiceProcess(const TempInstallation& installation);
+    ~ServiceProcess();
+    ServiceProcess(const ServiceProcess&) = delete;
+    ServiceProcess& operator=(const ServiceProcess&) = delete;
+
+    void Start();
+    // Sends SIGTERM and waits for the exit; returns the exit status (-1 when killed).
+    int Terminate();
+    // Waits for the process to end by itself; -1 when killed, -2 when it did not end in time.
+    int WaitForExit(std::chrono::seconds patience);
+
+    // Polls the diagnostic log until it holds `text`, up to `patience`.
+    bool WaitForLog(const std::string& text, std::chrono::seconds patience) const;
+    std::string Log() const;
+
+  private:
+    const TempInstallation& installation_;
+    std::string xdgConfigHome_;
+    pid_t pid_ = -1;
+};
+
+// A port on the loopback interface that nothing listens on at the moment.
+std::uint16_t FreePort(int type);
+
+// Polls `condition` with short pauses until it holds or `patience` runs out.
+template <typename Condition>
+bool Eventually(Condition condition, std::chrono::seconds patience) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+}  // namespace trevalon::testing
