@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   mariadb-server mariadb-client libmariadb3 libmariadb-dev
-  libcurl4-openssl-dev libsnmp-dev snmptrapd
+  libcurl4-openssl-dev libsnmp-dev snmptrapd python3-aiosmtpd
 )
 
 missing=()

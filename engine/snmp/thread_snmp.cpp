@@ -37,7 +37,8 @@ ThreadSNMP::ThreadSNMP(SnmpTrapAgent& agent, std::string destinationHost, std::i
                        std::string localHost, std::int32_t version, std::string user,
                        std::string password, std::string community, std::string enterprise,
                        std::int32_t retry)
-    : agent_(agent),
+    : DeliveryWorkItem(kSnmpFailureTitle, DeliveryKind::kAlarm),
+      agent_(agent),
       destinationHost_(std::move(destinationHost)),
       localPort_(localPort),
       trapPort_(trapPort),
@@ -56,9 +57,9 @@ void ThreadSNMP::Execute() {
         const std::unique_lock<std::mutex> sequence = agent_.Lock();
         PrepareAgent();
         SendTrap();
-        succeeded_ = true;
-        resultText_ = kSent;
-        resultDetail_ = kSentDetail;
+        SetSucceeded(true);
+        SetResultText(kSent);
+        SetResultDetail(kSentDetail);
     } catch (const std::exception& error) {
         Fail(error.what());
     } catch (...) {
@@ -98,10 +99,10 @@ void ThreadSNMP::SendTrap() {
 }
 
 void ThreadSNMP::Fail(const std::string& reason) {
-    succeeded_ = false;
-    resultText_ = kError;
-    resultDetail_ = "[" + destinationHost_ + ":" + std::to_string(localPort_) + kErrorDetail +
-                    TrimBlanks(reason) + "]";
+    SetSucceeded(false);
+    SetResultText(kError);
+    SetResultDetail("[" + destinationHost_ + ":" + std::to_string(localPort_) + kErrorDetail +
+                    TrimBlanks(reason) + "]");
 }
 
 }  // namespace trevalon

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/alarms/work_item.h"
+#include "engine/alarms/delivery_work_item.h"
 #include "engine/snmp/snmp_trap_agent.h"
 
 namespace trevalon {
@@ -12,7 +12,7 @@ namespace trevalon {
 // from its first set-up step to the trap, so concurrent jobs never mix their settings; what a
 // job leaves in the agent (version, trap port, community, enterprise, endpoint) stays for the
 // next one.
-class ThreadSNMP : public TOrlTPWorkItem {
+class ThreadSNMP : public DeliveryWorkItem {
   public:
     // `agent` must outlive the job. `user` and `password` are kept only for version 3; `retry`
     // is accepted and has no effect, a delivery is attempted once.
@@ -21,14 +21,10 @@ class ThreadSNMP : public TOrlTPWorkItem {
                std::string localHost, std::int32_t version, std::string user, std::string password,
                std::string community, std::string enterprise, std::int32_t retry);
 
-    // Never raises; the outcome is left in the three result fields.
+    // Never raises. ResultText becomes "Sent" or "Error", ResultDetail "[SNMP Alarm Sent
+    // Succeed]" or "[<host>:<local port> SNMP Alarm Sent Error:<reason>]".
     void Execute() override;
 
-    bool Succeeded() const { return succeeded_; }
-    // "Sent" or "Error".
-    const std::string& ResultText() const { return resultText_; }
-    // "[SNMP Alarm Sent Succeed]" or "[<host>:<local port> SNMP Alarm Sent Error:<reason>]".
-    const std::string& ResultDetail() const { return resultDetail_; }
     // The method's retry count as configured; the job never retries.
     std::int32_t Retry() const { return retry_; }
 
@@ -50,10 +46,6 @@ class ThreadSNMP : public TOrlTPWorkItem {
     std::string community_;
     std::string enterprise_;
     std::int32_t retry_;
-
-    bool succeeded_ = false;
-    std::string resultText_;
-    std::string resultDetail_;
 };
 
 }  // namespace trevalon

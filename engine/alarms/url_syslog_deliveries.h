@@ -1,0 +1,14 @@
+#pragma once
+
+#include "engine/alarms/delivery_factories.h"
+
+namespace trevalon {
+
+// "SMS by HTTP" builds a ThreadURL for the job's phone number and text with the method's
+// settings and extra form fields.
+void RegisterHttpSmsDelivery(DeliveryFactories& factories);
+// "SysLog" builds a ThreadSysLog to the method's target with the job's facility, severity and
+// text.
+void RegisterSysLogDelivery(DeliveryFactories& factories);
+
+}  // namespace trevalon

@@ -1,0 +1,41 @@
+#include "engine/storage/row_connection_caches.h"
+
+#include <vector>
+
+#include "foundation/engine_settings.h"
+
+namespace trevalon {
+
+std::shared_ptr<RowConnectionCache> RowConnectionCaches::For(
+    const ConnectionParameters& parameters) {
+    Key key{parameters.HostName, parameters.Port, parameters.User_Name, parameters.Password,
+            parameters.Database};
+    std::lock_guard lock(mutex_);
+    std::shared_ptr<RowConnectionCache>& cache = caches_[std::move(key)];
+    if (cache == nullptr) {
+        const int connections = TheEngineSettings().DbBackup.Connections;
+        cache = std::make_shared<RowConnectionCache>(
+            parameters, static_cast<std::size_t>(connections > 0 ? connections : 1));
+    }
+    return cache;
+}
+
+void RowConnectionCaches::CloseAll() {
+    std::map<Key, std::shared_ptr<RowConnectionCache>> closing;
+    {
+        std::lock_guard lock(mutex_);
+        closing.swap(caches_);
+    }
+    for (auto& [key, cache] : closing) {
+        cache->Close();
+    }
+}
+
+RowConnectionCaches& TheRowConnectionCaches() {
+    // Never destroyed: connections are closed by CloseAll, not during the exit of the process,
+    // when the client library may already be shutting down.
+    static RowConnectionCaches* const caches = new RowConnectionCaches();
+    return *caches;
+}
+
+}  // namespace trevalon

@@ -1,0 +1,224 @@
+#include "engine/storage/thread_db_mysql_execute_for_syslog.h"
+
+#include <chrono>
+#include <cmath>
+#include <exception>
+#include <utility>
+
+#include "engine/storage/row_connection_caches.h"
+#include "engine/storage/schema_statements.h"
+#include "foundation/app_paths.h"
+#include "foundation/engine_settings.h"
+
+namespace trevalon {
+namespace {
+
+constexpr std::string_view kReceiverHead =
+    "insert into syslog (syslog_datetime,ip,facility,severity,msg) values ";
+constexpr std::string_view kRetryHead =
+    "INSERT INTO syslog (syslog_datetime,ip,facility,severity,msg) VALUES ";
+constexpr std::string_view kPassed = "Passed";
+constexpr std::string_view kFailed = "Failed";
+constexpr std::string_view kInsertOperation = "Insert";
+
+// Blanks and control characters at both ends go, as the server's messages and the receivers'
+// statements are compared and shown without them.
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::string InsertStatement(std::string_view head, std::string_view time, std::string_view source,
+                            std::string_view facility, std::string_view severity,
+                            std::string_view quotedMessage) {
+    std::string statement(head);
+    statement += '(';
+    statement += SqlQuoted(time);
+    statement += ',';
+    statement += SqlQuoted(source);
+    statement += ',';
+    statement += SqlQuoted(facility);
+    statement += ',';
+    statement += SqlQuoted(severity);
+    statement += ',';
+    statement += quotedMessage;
+    statement += ')';
+    return statement;
+}
+
+std::string InQuotes(std::string_view escapedContent) {
+    std::string quoted = "\"";
+    quoted += escapedContent;
+    quoted += '"';
+    return quoted;
+}
+
+void RequireDriver(const std::string& path) {
+    std::string error;
+    if (!LoadDatabaseLibrary(path, &error)) {
+        throw DatabaseError(error);
+    }
+}
+
+}  // namespace
+
+std::string BuildSyslogInsertStatement(const SyslogRecord& record,
+                                       std::string_view escapedContent) {
+    return InsertStatement(kReceiverHead, record.TimeStamp, record.Source, record.FacilityName,
+                           record.SeverityName, InQuotes(escapedContent));
+}
+
+ThreadDBMySQLExecuteForSysLog::ThreadDBMySQLExecuteForSysLog(
+    std::string operationName, std::string host, std::string port, std::string databaseName,
+    std::string userName, std::string password, std::string statement, std::string time,
+    std::string source, std::string facility, std::string severity, std::string message,
+    std::string driverLibraryPath, RowConnectionMode mode)
+    : DeliveryWorkItem(kRowInsertFailureTitle, DeliveryKind::kRowInsert, true,
+                       std::string(kPassed)),
+      operationName_(std::move(operationName)),
+      parameters_{std::move(host), std::move(port), std::move(userName), std::move(password),
+                  std::move(databaseName)},
+      statement_(std::move(statement)),
+      time_(std::move(time)),
+      source_(std::move(source)),
+      facility_(std::move(facility)),
+      severity_(std::move(severity)),
+      message_(std::move(message)),
+      driverLibraryPath_(std::move(driverLibraryPath)),
+      mode_(mode) {}
+
+void ThreadDBMySQLExecuteForSysLog::Execute() {
+    const auto started = std::chrono::steady_clock::now();
+    {
+        RowConnectionLease lease;
+        try {
+            Store(lease);
+        } catch (const std::exception& error) {
+            RecordFailure(Place() +
+                          " MySQL Connection Error:" + std::string(Trimmed(error.what())) + "]");
+        } catch (...) {
+            RecordFailure(Place() + " MySQL Connection Error:]");
+        }
+    }
+    const std::chrono::duration<double, std::milli> took =
+        std::chrono::steady_clock::now() - started;
+    elapsed_ = std::llround(took.count());
+}
+
+void ThreadDBMySQLExecuteForSysLog::Store(RowConnectionLease& lease) {
+    RequireDriver(driverLibraryPath_);
+    const bool hasStatement = !Trimmed(statement_).empty();
+    if (hasStatement && mode_ == RowConnectionMode::kCombinedInserts && StoredCombined(lease)) {
+        return;
+    }
+    if (!lease) {
+        lease = mode_ == RowConnectionMode::kOwnConnection
+                    ? RowConnectionLease::Own(parameters_)
+                    : TheRowConnectionCaches().For(parameters_)->Borrow();
+    }
+    if (!lease.Open().Connected()) {
+        RecordFailure(Place() + " MySQL Connection Error]");
+        return;
+    }
+    SetResultDetail(Place() + " MySQL Connection Succeed]");
+    if (!hasStatement) {
+        return;
+    }
+    try {
+        lease.Execute(statement_);
+        return;
+    } catch (const std::exception&) {
+        // Refused: the retries below store what they can of the message.
+    }
+    RetryCleaned(lease);
+}
+
+// True when the combined insert settled the row's outcome; false when the row goes alone,
+// perhaps on a connection already in `lease`.
+bool ThreadDBMySQLExecuteForSysLog::StoredCombined(RowConnectionLease& lease) {
+    const std::string values =
+        InsertStatement({}, time_, source_, facility_, severity_, InQuotes(message_));
+    if (statement_.size() != kReceiverHead.size() + values.size() ||
+        !statement_.starts_with(kReceiverHead) || !statement_.ends_with(values)) {
+        // Not the receivers' statement for these values: it runs as it is.
+        return false;
+    }
+    CombinedInsertOutcome outcome =
+        TheRowConnectionCaches()
+            .For(parameters_)
+            ->StoreCombined(CombinableRow{
+                kReceiverHead, std::string_view(statement_).substr(kReceiverHead.size())});
+    switch (outcome.result) {
+        case CombinedInsertOutcome::Result::kStored:
+            SetResultDetail(Place() + " MySQL Connection Succeed]");
+            return true;
+        case CombinedInsertOutcome::Result::kRefused:
+            lease = std::move(outcome.lease);
+            SetResultDetail(Place() + " MySQL Connection Succeed]");
+            RetryCleaned(lease);
+            return true;
+        case CombinedInsertOutcome::Result::kAlone:
+            lease = std::move(outcome.lease);
+            return false;
+    }
+    return false;
+}
+
+void ThreadDBMySQLExecuteForSysLog::RetryCleaned(RowConnectionLease& lease) {
+    std::string tried = CleanedStatement(MessageCleaning::kMode1);
+    try {
+        lease.Execute(tried);
+        return;
+    } catch (const std::exception&) {
+        // The last attempt follows with less of the message.
+    }
+    tried = CleanedStatement(MessageCleaning::kMode2);
+    try {
+        lease.Execute(tried);
+    } catch (const std::exception& error) {
+        MarkFailed();
+        AppendResultDetail(" " + Place() + " SQL Error:" + std::string(Trimmed(error.what())) +
+                           " : (" + statement_ + " | " + tried + ")]");
+    }
+}
+
+std::string ThreadDBMySQLExecuteForSysLog::CleanedStatement(MessageCleaning mode) const {
+    return InsertStatement(kRetryHead, time_, source_, facility_, severity_,
+                           SqlQuoted(CleanSyslogMessage(message_, mode)));
+}
+
+// "[host:port@database", how every detail of the job begins.
+std::string ThreadDBMySQLExecuteForSysLog::Place() const {
+    return "[" + parameters_.HostName + ":" + parameters_.Port + "@" + parameters_.Database;
+}
+
+void ThreadDBMySQLExecuteForSysLog::MarkFailed() {
+    SetSucceeded(false);
+    SetResultText(std::string(kFailed));
+}
+
+void ThreadDBMySQLExecuteForSysLog::RecordFailure(std::string detail) {
+    MarkFailed();
+    SetResultDetail(std::move(detail));
+}
+
+std::unique_ptr<ThreadDBMySQLExecuteForSysLog> MakeSyslogRowJob(const SyslogRecord& record,
+                                                                ContentEscaping escaping,
+                                                                RowConnectionMode mode) {
+    const EngineSettings& settings = TheEngineSettings();
+    std::string message = EscapeSyslogContent(record.Content, escaping);
+    std::string statement = BuildSyslogInsertStatement(record, message);
+    return std::make_unique<ThreadDBMySQLExecuteForSysLog>(
+        std::string(kInsertOperation), settings.Database.Host, settings.Database.Port,
+        std::string(kDefaultDatabaseName), settings.Database.DBUsername,
+        settings.Database.DBPassword, std::move(statement), record.TimeStamp, record.Source,
+        record.FacilityName, record.SeverityName, std::move(message), DriverLibraryPath(settings),
+        mode);
+}
+
+}  // namespace trevalon

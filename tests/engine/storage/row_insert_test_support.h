@@ -1,0 +1,87 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/storage/row_connection_caches.h"
+#include "engine/storage/syslog_escaping.h"
+#include "engine/storage/thread_db_mysql_execute_for_syslog.h"
+#include "tests/engine/storage/storage_scratch_database.h"
+#include "tests/support/temp_installation.h"
+
+namespace trevalon::testing {
+
+inline SyslogRecord TestRecord(std::string content, std::string source = "192.0.2.7") {
+    SyslogRecord record;
+    record.TimeStamp = "2024-03-01 12:00:05";
+    record.Source = std::move(source);
+    record.FacilityName = "Local Use Seven";
+    record.SeverityName = "Warning";
+    record.Content = std::move(content);
+    return record;
+}
+
+inline std::string ModeName(const ::testing::TestParamInfo<RowConnectionMode>& info) {
+    switch (info.param) {
+        case RowConnectionMode::kOwnConnection:
+            return "OwnConnection";
+        case RowConnectionMode::kSharedConnections:
+            return "SharedConnections";
+        case RowConnectionMode::kCombinedInserts:
+            return "CombinedInserts";
+    }
+    return "Unknown";
+}
+
+// A scratch database with the system's tables, and row jobs that store into it the way the
+// receivers make them. Every cached connection is closed at the end.
+class RowInsertTest : public ::testing::Test {
+  protected:
+    RowInsertTest() : database_(installation_, "trevalon_rows") {}
+    ~RowInsertTest() override { TheRowConnectionCaches().CloseAll(); }
+
+    ConnectionParameters Parameters() const {
+        return {"localhost", "3306", "root", "", database_.Name()};
+    }
+
+    std::unique_ptr<ThreadDBMySQLExecuteForSysLog> Job(const SyslogRecord& record,
+                                                       RowConnectionMode mode,
+                                                       std::string user = "root",
+                                                       std::string port = "3306") {
+        const std::string message = EscapeSyslogContent(record.Content);
+        return std::make_unique<ThreadDBMySQLExecuteForSysLog>(
+            "Insert", "localhost", std::move(port), database_.Name(), std::move(user), "",
+            BuildSyslogInsertStatement(record, message), record.TimeStamp, record.Source,
+            record.FacilityName, record.SeverityName, message,
+            installation_.DllFolder() + "libmariadb.so.3", mode);
+    }
+
+    // "[localhost:3306@<database>", how every detail of a job begins.
+    std::string Place() const { return "[localhost:3306@" + database_.Name(); }
+
+    std::vector<std::string> StoredMessages() {
+        const QueryResult rows = database_.Connection().Query("SELECT msg FROM syslog");
+        std::vector<std::string> messages;
+        for (std::size_t row = 0; row < rows.RowCount(); ++row) {
+            messages.push_back(rows.Text(row, "msg"));
+        }
+        return messages;
+    }
+
+    // The server refuses every row whose message contains `fragment`, with `reason`.
+    void RefuseMessagesContaining(const std::string& fragment, const std::string& reason) {
+        database_.Execute("CREATE TRIGGER refuse_" + std::to_string(++triggers_) +
+                          " BEFORE INSERT ON syslog FOR EACH ROW IF INSTR(NEW.msg, '" + fragment +
+                          "') > 0 THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = '" + reason +
+                          "'; END IF");
+    }
+
+    TempInstallation installation_;
+    ScratchDatabase database_;
+    int triggers_ = 0;
+};
+
+}  // namespace trevalon::testing
