@@ -5,19 +5,15 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "engine/reception/tcp_framing.h"
+#include "platform/listening_socket.h"
 
 namespace trevalon {
 namespace {
-
-[[noreturn]] void RaiseErrno(const char* what) {
-    throw std::system_error(errno, std::generic_category(), what);
-}
 
 constexpr std::size_t kReadSize = 64 * 1024;
 
@@ -59,27 +55,7 @@ TcpSyslogListener::~TcpSyslogListener() {
 void TcpSyslogListener::Activate(std::uint16_t port, std::chrono::milliseconds readTimeout) {
     Deactivate();
     readTimeout_ = readTimeout;
-    socket_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (socket_ < 0) {
-        RaiseErrno("socket");
-    }
-    const int on = 1;
-    setsockopt(socket_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    address.sin_port = htons(port);
-    if (bind(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        listen(socket_, SOMAXCONN) != 0) {
-        const int error = errno;
-        close(socket_);
-        socket_ = -1;
-        errno = error;
-        RaiseErrno("bind");
-    }
-    socklen_t length = sizeof address;
-    getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
-    boundPort_ = ntohs(address.sin_port);
+    socket_ = platform::OpenListeningSocket(SOCK_STREAM, port, boundPort_);
     stopFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     active_.store(true);
     acceptThread_ = std::thread([this] { Accept(); });
@@ -134,16 +110,9 @@ void TcpSyslogListener::ReapFinished() {
 }
 
 void TcpSyslogListener::Accept() {
-    pollfd waits[2] = {{socket_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
     bool refusing = false;
     for (;;) {
-        if (poll(waits, 2, -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        if (waits[1].revents != 0) {
+        if (platform::WaitReadable(socket_, stopFd_, -1) != platform::Readiness::kReadable) {
             return;
         }
         sockaddr_in peer{};
@@ -184,20 +153,17 @@ void TcpSyslogListener::Serve(Connection& connection) {
         onMessage_(message, connection.peerAddress);
     };
     std::string buffer(kReadSize, '\0');
-    pollfd waits[2] = {{connection.fd, POLLIN, 0}, {stopFd_, POLLIN, 0}};
     bool failed = false;
     for (;;) {
-        const int ready = poll(waits, 2, static_cast<int>(readTimeout_.count()));
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (waits[1].revents != 0) {
+        const platform::Readiness readiness =
+            platform::WaitReadable(connection.fd, stopFd_, static_cast<int>(readTimeout_.count()));
+        if (readiness == platform::Readiness::kStopped) {
             // Stopping: what has already arrived is still handled, then the connection closes.
             DrainArrived(connection.fd, buffer, framer, sink);
             break;
         }
-        if (ready <= 0) {
-            failed = true;  // the idle time-out, or poll itself failed
+        if (readiness != platform::Readiness::kReadable) {
+            failed = true;  // the idle time-out, or the wait itself failed
             break;
         }
         const ssize_t count = recv(connection.fd, buffer.data(), buffer.size(), 0);

@@ -42,6 +42,7 @@ class UdpSyslogListener {
     int wakeFd_ = -1;
     std::uint16_t boundPort_ = 0;
     std::atomic<bool> active_{false};
+    std::atomic<bool> stopping_{false};
     std::thread thread_;
 };
 

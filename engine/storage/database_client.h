@@ -12,7 +12,7 @@ namespace trevalon {
 
 // Raised by the client; what() is the server's or the driver's own message text.
 class DatabaseError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -26,9 +26,10 @@ struct ConnectionParameters {
 
 // Rows of one query, read completely, in the order the server returned them.
 class QueryResult {
-public:
+  public:
     QueryResult() = default;
-    QueryResult(std::vector<std::string> columns, std::vector<std::vector<std::optional<std::string>>> rows);
+    QueryResult(std::vector<std::string> columns,
+                std::vector<std::vector<std::optional<std::string>>> rows);
 
     std::size_t RowCount() const { return rows_.size(); }
     const std::vector<std::string>& Columns() const { return columns_; }
@@ -41,7 +42,7 @@ public:
     // The first field of a row ("show tables", "show databases").
     std::string FirstField(std::size_t row) const;
 
-private:
+  private:
     std::size_t ColumnIndex(std::string_view column) const;
 
     std::vector<std::string> columns_;
@@ -55,7 +56,7 @@ bool DatabaseLibraryLoaded();
 
 // One connection to the server, used by one thread at a time.
 class DatabaseConnection {
-public:
+  public:
     DatabaseConnection();
     ~DatabaseConnection();
     DatabaseConnection(const DatabaseConnection&) = delete;
@@ -72,7 +73,7 @@ public:
     // All rows of a table, first to last.
     QueryResult OpenTable(std::string_view table);
 
-private:
+  private:
     void PrepareSession();
 
     struct Impl;
