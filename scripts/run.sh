@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Set-up, then the service in the foreground.
+# Set-up, then the service in the foreground until Ctrl-C (SIGINT) or SIGTERM. Syslog arrives on
+# UDP 514 by default; conf/SysInit.ini in the installation changes that.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 bash "$root/scripts/setup.sh"
-echo "run: the service program arrives with the reception engine; installation is ready in $root/install"
+echo "run: TrevalonService in the foreground; diagnostic log in $root/install/log/"
+cd "$root/install/bin"
+exec ./TrevalonService
