@@ -1,0 +1,171 @@
+#include "engine/smpp/thread_sms.h"
+
+#include <cerrno>
+#include <exception>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+#include "engine/alarms/connection_error_detail.h"
+#include "engine/smpp/smsc_relay_smpp.h"
+#include "foundation/catalogue.h"
+
+namespace trevalon {
+namespace {
+
+constexpr std::int32_t kDefaultResponseTimeOut = 5000;
+constexpr std::string_view kSentDetail = "[SMPP Alarm Sent Succeed]";
+constexpr std::string_view kConnectionError = " SMPP Alarm Connection Error:";
+
+std::string FailureDetail(std::string_view failure, std::int32_t code) {
+    std::string detail(failure);
+    detail += std::to_string(code);
+    detail += ']';
+    return detail;
+}
+
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// The length of the well-formed UTF-8 sequence at `at`, or 0 when none begins there.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong form
+        high = lead == 0xED ? 0x9F : 0xBF;  // no surrogate
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (text.size() - at < length) {
+        return 0;
+    }
+    const auto second = static_cast<unsigned char>(text[at + 1]);
+    if (second < low || second > high) {
+        return 0;
+    }
+    for (std::size_t next = 2; next < length; ++next) {
+        if (!IsContinuation(static_cast<unsigned char>(text[at + next]))) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// Syslog senders do not all write UTF-8; a byte that starts no valid sequence keeps its
+// Latin-1 meaning rather than being lost.
+std::u16string ToUtf16(std::string_view text) {
+    std::u16string result;
+    result.reserve(text.size());
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        const std::size_t length = lead < 0x80 ? 1 : Utf8SequenceLength(text, at);
+        if (length <= 1) {
+            result.push_back(static_cast<char16_t>(lead));
+            ++at;
+            continue;
+        }
+        char32_t code = lead & (0xFF >> (length + 1));
+        for (std::size_t next = 1; next < length; ++next) {
+            code = code << 6 | (static_cast<unsigned char>(text[at + next]) & 0x3F);
+        }
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            result.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+            result.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+        } else {
+            result.push_back(static_cast<char16_t>(code));
+        }
+        at += length;
+    }
+    return result;
+}
+
+}  // namespace
+
+ThreadSMS::ThreadSMS(const AlarmMethodSettings& settings, std::string destination,
+                     std::string message)
+    : DeliveryWorkItem(kSmsFailureTitle, DeliveryKind::kAlarm, false, "Error"),
+      host_(settings.ip),
+      port_(settings.port),
+      username_(settings.authenticate ? settings.username : std::string()),
+      password_(settings.authenticate ? settings.password : std::string()),
+      originator_(settings.sms_oa),
+      destination_(std::move(destination)),
+      message_(std::move(message)),
+      interfaceVersion_(static_cast<std::uint8_t>(settings.sms_version)),
+      systemType_(settings.sms_system_type),
+      bindTon_(static_cast<std::uint8_t>(settings.sms_ton)),
+      bindNpi_(static_cast<std::uint8_t>(settings.sms_npi)),
+      destTon_(static_cast<std::uint8_t>(settings.sms_dest_ton)),
+      destNpi_(static_cast<std::uint8_t>(settings.sms_dest_npi)),
+      origTon_(static_cast<std::uint8_t>(settings.sms_orig_ton)),
+      origNpi_(static_cast<std::uint8_t>(settings.sms_orig_npi)),
+      responseTimeOut_(settings.timeout > 0 ? settings.timeout : kDefaultResponseTimeOut) {}
+
+void ThreadSMS::Execute() {
+    // A session runs a thread of its own from its creation, so it is made only now rather than
+    // when the job is queued; it is destroyed, and all its threads joined, before returning.
+    std::unique_ptr<TtcSMSCRelaySMPP> relay;
+    try {
+        relay = std::make_unique<TtcSMSCRelaySMPP>();
+        Deliver(*relay);
+    } catch (const std::exception& error) {
+        Fail(ConnectionErrorDetail(host_, port_, kConnectionError, error));
+    }
+    try {
+        if (relay) {
+            // Sends unbind only after an accepted bind.
+            relay->Unbind();
+            relay->Disconnect();
+        }
+    } catch (const std::exception& error) {
+        Fail(ConnectionErrorDetail(host_, port_, kConnectionError, error));
+    }
+}
+
+void ThreadSMS::Deliver(TtcSMSCRelaySMPP& relay) {
+    relay.SetResponseTimeOut(responseTimeOut_);
+    // An empty host would resolve to 0.0.0.0, which Linux connects to this machine.
+    const std::int32_t connected = host_.empty() ? EADDRNOTAVAIL : relay.Connect(host_, port_);
+    if (connected != relay_result::kSuccess) {
+        Fail(FailureDetail(catalogue::kSmppConnectionFailed, connected));
+        return;
+    }
+    const std::int32_t bound = relay.Bind(username_, password_, bindTon_, bindNpi_, systemType_,
+                                          bdTransmitter, interfaceVersion_, originator_);
+    if (bound != relay_result::kSuccess) {
+        Fail(FailureDetail(catalogue::kSmppBindingFailed, bound));
+        return;
+    }
+    std::string messageId;
+    const std::int32_t submitted = relay.SubmitMessage(
+        destination_, destTon_, destNpi_, originator_, origTon_, origNpi_, ToUtf16(message_),
+        TtcEncodingType::et7BitText, "", soRegisteredDelivery, messageId);
+    if (submitted != relay_result::kSuccess) {
+        Fail(FailureDetail(catalogue::kSmppSendingFailed, submitted));
+        return;
+    }
+    SetSucceeded(true);
+    SetResultText("Sent");
+    SetResultDetail(std::string(kSentDetail));
+}
+
+void ThreadSMS::Fail(std::string detail) {
+    SetSucceeded(false);
+    SetResultText("Error");
+    SetResultDetail(std::move(detail));
+}
+
+}  // namespace trevalon
