@@ -60,6 +60,7 @@ inline constexpr std::string_view kHttpConnectionError = " HTTP Alarm Connection
 inline constexpr std::string_view kSyslogConnectionError = " SysLog Alarm Connection Error:";
 inline constexpr std::string_view kSmtpConnectionError = " SMTP Alarm Connection Error:";
 inline constexpr std::string_view kSnppConnectionError = " SNPP Alarm Connection Error:";
+inline constexpr std::string_view kSmppConnectionError = " SMPP Alarm Connection Error:";
 
 // Places in the engine where an unexpected error is caught.
 inline constexpr std::string_view kPlaceUdpPipeline1 = "ERR90001-1";

@@ -57,6 +57,7 @@ std::int32_t TtcSMSCRelay::Connect(const std::string& host, int port) {
     connection_->SetRemoteHost(host);
     connection_->SetRemotePort(std::to_string(port));
     connection_->SetBlockMode(TSocketBlockMode::bmBlocking);
+    connection_->SetConnectTimeOut(connectTimeOut_);
     if (connection_->Open()) {
         return Transition(RelayState::rsIdle, RelayState::rsConnected) ? relay_result::kSuccess
                                                                        : relay_result::kWrongState;

@@ -63,6 +63,8 @@ class TtcSMSCRelay {
     void SetKeepAliveInterval(std::int32_t milliseconds) { keepAliveInterval_.store(milliseconds); }
     std::int32_t ResponseTimeOut() const { return responseTimeOut_.load(); }
     void SetResponseTimeOut(std::int32_t milliseconds) { responseTimeOut_.store(milliseconds); }
+    // How long Connect may wait for the peer; 0 or less: as long as the system does.
+    void SetConnectTimeOut(std::int32_t milliseconds) { connectTimeOut_ = milliseconds; }
 
     // Assigned before Connect.
     TDisconnectedEvent OnDisconnected;
@@ -118,6 +120,7 @@ class TtcSMSCRelay {
     void ReleaseFinishedThreads();
 
     std::shared_ptr<TtcTcpClient> connection_;
+    std::int32_t connectTimeOut_ = 0;
     std::unique_ptr<TtcSMSCMessage> outgoing_;
     std::mutex sendMutex_;
 

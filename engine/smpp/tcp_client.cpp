@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 
 #include "engine/smpp/socket_address.h"
@@ -26,15 +28,44 @@ bool TCustomIpClient::Open() {
     if ((!LocalHost().empty() || LocalPort() != "0") && BindLocal() != 0) {
         return false;
     }
-    const int result = CheckResult(WithHandle([&](int handle) {
-        return ::connect(handle, reinterpret_cast<const sockaddr*>(&remote), sizeof remote);
-    }));
+    const int result =
+        CheckResult(WithHandle([&](int handle) { return ConnectHandle(handle, remote); }));
     if (result != 0) {
         return false;
     }
     MarkConnected();
     NotifyConnect();
     return true;
+}
+
+int TCustomIpClient::ConnectHandle(int handle, const sockaddr_in& remote) {
+    const auto* address = reinterpret_cast<const sockaddr*>(&remote);
+    if (connectTimeOutMs_ <= 0) {
+        return ::connect(handle, address, sizeof remote);
+    }
+    // Without a limit a host that drops packets holds the caller for the kernel's two minutes.
+    const int flags = fcntl(handle, F_GETFL);
+    fcntl(handle, F_SETFL, flags | O_NONBLOCK);
+    int result = ::connect(handle, address, sizeof remote);
+    if (result != 0 && errno == EINPROGRESS) {
+        short ready = 0;
+        const int waited = WaitOnHandle(handle, POLLOUT, connectTimeOutMs_, ready);
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (waited == 0) {
+            error = ETIMEDOUT;
+        } else if (waited < 0) {
+            error = errno;
+        } else {
+            getsockopt(handle, SOL_SOCKET, SO_ERROR, &error, &length);
+        }
+        result = error == 0 ? 0 : -1;
+        errno = error;
+    }
+    const int savedErrno = errno;
+    fcntl(handle, F_SETFL, flags);
+    errno = savedErrno;
+    return result;
 }
 
 void TCustomIpClient::Close() {

@@ -2,18 +2,22 @@
 
 #include <atomic>
 
+#include <netinet/in.h>
+
 #include "engine/smpp/ip_socket.h"
 #include "engine/smpp/receive_buffer.h"
 
 namespace trevalon {
 
 // A TCP client: Open resolves the remote endpoint, binds the local one only when one is set,
-// and connects, blocking.
+// and connects, blocking, for at most the connect time-out when one is set.
 class TCustomIpClient : public TIpSocket {
   public:
     ~TCustomIpClient() override;
 
     bool Connected() const { return connected_.load(); }
+    // 0 or less: wait as long as the system does. A connect that runs out fails with ETIMEDOUT.
+    void SetConnectTimeOut(int milliseconds) { connectTimeOutMs_ = milliseconds; }
 
     bool Open() override;
     // Shuts down the sending direction when connected, then closes the handle.
@@ -28,7 +32,10 @@ class TCustomIpClient : public TIpSocket {
     void MarkConnected() { connected_.store(true); }
 
   private:
+    int ConnectHandle(int handle, const sockaddr_in& remote);
+
     std::atomic<bool> connected_{false};
+    int connectTimeOutMs_ = 0;
 };
 
 // A client with its own receive buffer, from which whole PDUs are taken. Only the thread that

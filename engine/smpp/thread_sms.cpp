@@ -15,7 +15,6 @@ namespace {
 
 constexpr std::int32_t kDefaultResponseTimeOut = 5000;
 constexpr std::string_view kSentDetail = "[SMPP Alarm Sent Succeed]";
-constexpr std::string_view kConnectionError = " SMPP Alarm Connection Error:";
 
 std::string FailureDetail(std::string_view failure, std::int32_t code) {
     std::string detail(failure);
@@ -122,7 +121,7 @@ void ThreadSMS::Execute() {
         relay = std::make_unique<TtcSMSCRelaySMPP>();
         Deliver(*relay);
     } catch (const std::exception& error) {
-        Fail(ConnectionErrorDetail(host_, port_, kConnectionError, error));
+        Fail(ConnectionErrorDetail(host_, port_, catalogue::kSmppConnectionError, error));
     }
     try {
         if (relay) {
@@ -131,12 +130,13 @@ void ThreadSMS::Execute() {
             relay->Disconnect();
         }
     } catch (const std::exception& error) {
-        Fail(ConnectionErrorDetail(host_, port_, kConnectionError, error));
+        Fail(ConnectionErrorDetail(host_, port_, catalogue::kSmppConnectionError, error));
     }
 }
 
 void ThreadSMS::Deliver(TtcSMSCRelaySMPP& relay) {
     relay.SetResponseTimeOut(responseTimeOut_);
+    relay.SetConnectTimeOut(responseTimeOut_);
     // An empty host would resolve to 0.0.0.0, which Linux connects to this machine.
     const std::int32_t connected = host_.empty() ? EADDRNOTAVAIL : relay.Connect(host_, port_);
     if (connected != relay_result::kSuccess) {

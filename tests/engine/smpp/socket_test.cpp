@@ -9,6 +9,7 @@
 #include "engine/smpp/socket_address.h"
 #include "engine/smpp/tcp_client.h"
 #include "engine/smpp/tcp_server.h"
+#include "tests/engine/alarms/scripted_line_server.h"
 #include "tests/engine/smpp/scripted_smsc.h"
 
 namespace trevalon {
@@ -121,6 +122,28 @@ TEST(TcpClient, PeerClosingEndsTheWaitForData) {
     peer.Finish();
     EXPECT_FALSE(client.WaitForData(-1));
     EXPECT_EQ(LastSocketError(), 0);
+}
+
+TEST(TcpClient, ConnectThatGetsNoAnswerEndsAtItsTimeOut) {
+    testing::SilentListener silent;
+    TtcTcpClient client;
+    client.SetRemoteHost("127.0.0.1");
+    client.SetRemotePort(std::to_string(silent.Port()));
+    client.SetConnectTimeOut(200);
+    EXPECT_FALSE(client.Open());
+    EXPECT_EQ(LastSocketError(), ETIMEDOUT);
+    EXPECT_FALSE(client.Connected());
+
+    ScriptedSmsc peer;
+    peer.Run([](SmscConnection& connection) { connection.Close(); });
+    TtcTcpClient answered;
+    answered.SetConnectTimeOut(5000);
+    answered.SetRemoteHost("127.0.0.1");
+    answered.SetRemotePort(std::to_string(peer.Port()));
+    EXPECT_TRUE(answered.Open());
+    EXPECT_TRUE(answered.Connected());
+    answered.Close();
+    peer.Finish();
 }
 
 TEST(TcpClient, RefusedAndUnresolvableConnectionsReportTheirError) {
