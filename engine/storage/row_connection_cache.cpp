@@ -1,6 +1,7 @@
 #include "engine/storage/row_connection_cache.h"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 namespace trevalon {
@@ -9,19 +10,29 @@ namespace {
 constexpr const char* kClosedText = "The shared database connections are closed";
 // The cheapest statement that needs the server to answer.
 constexpr std::string_view kAliveCheck = "DO 1";
+// The engine the schema's tables get by default; it undoes a failed statement as a whole.
+constexpr std::string_view kAtomicEngine = "InnoDB";
 
 }  // namespace
 
+// One job waiting in the cache. It sleeps on its own lock, so that waking many of them does
+// not make them queue for the cache's lock.
 struct RowConnectionCache::Waiter {
-    enum class Grant {
-        kNone,
-        kConnection,
-        kClosed,
-        // Set for the rows a leader took along.
-        kStored,
-        kAlone,
-    };
+    // Whoever takes the waiter off the waiting list fills `connection` or `batch` first, then
+    // grants. Once granted, the waiter may return at any moment and end its life.
+    void Give(Grant given) {
+        std::lock_guard lock(mutex);
+        grant = given;
+        wake.notify_one();
+    }
 
+    Grant Await() {
+        std::unique_lock lock(mutex);
+        wake.wait(lock, [this] { return grant != Grant::kNone; });
+        return grant;
+    }
+
+    std::mutex mutex;
     std::condition_variable wake;
     Grant grant = Grant::kNone;
     std::unique_ptr<CachedConnection> connection;
@@ -104,11 +115,11 @@ RowConnectionCache::~RowConnectionCache() = default;
 
 RowConnectionLease RowConnectionCache::Borrow() {
     Waiter self;
-    {
-        std::unique_lock lock(mutex_);
-        if (!TakeFree(self)) {
-            Wait(self, lock);
-        }
+    std::unique_lock lock(mutex_);
+    if (TakeFree(self)) {
+        lock.unlock();
+    } else {
+        Wait(self, lock);
     }
     return RowConnectionLease(shared_from_this(), std::move(self.connection));
 }
@@ -116,18 +127,22 @@ RowConnectionLease RowConnectionCache::Borrow() {
 CombinedInsertOutcome RowConnectionCache::StoreCombined(const CombinableRow& row) {
     Waiter self;
     self.row = &row;
-    {
-        std::unique_lock lock(mutex_);
-        if (TakeFree(self)) {
-            self.batch.push_back(&self);
-        } else {
-            Wait(self, lock);
-            if (self.grant == Waiter::Grant::kStored) {
+    std::unique_lock lock(mutex_);
+    const auto known = atomicTables_.find(row.table);
+    if (known != atomicTables_.end() && !known->second) {
+        return {CombinedInsertOutcome::Result::kAlone, {}};
+    }
+    if (TakeFree(self)) {
+        lock.unlock();
+        self.batch.push_back(&self);
+    } else {
+        switch (Wait(self, lock)) {
+            case Grant::kStored:
                 return {};
-            }
-            if (self.grant == Waiter::Grant::kAlone) {
-                return {CombinedInsertOutcome::Result::kAlone, {}, {}};
-            }
+            case Grant::kAlone:
+                return {CombinedInsertOutcome::Result::kAlone, {}};
+            default:
+                break;
         }
     }
     return Lead(self, row);
@@ -150,10 +165,15 @@ CombinedInsertOutcome RowConnectionCache::Lead(Waiter& self, const CombinableRow
         statement += row.values;
         try {
             connection.Execute(statement);
-        } catch (const DatabaseError& error) {
-            return {CombinedInsertOutcome::Result::kRefused, std::move(lease), error.what()};
+        } catch (const std::exception&) {
+            return {CombinedInsertOutcome::Result::kRefused, std::move(lease)};
         }
         return {};
+    }
+
+    if (!LearnAtomic(connection, row.table)) {
+        // The rows taken along go alone, and this one too, on its connection.
+        return {CombinedInsertOutcome::Result::kAlone, std::move(lease)};
     }
 
     std::size_t length = row.head.size();
@@ -163,34 +183,34 @@ CombinedInsertOutcome RowConnectionCache::Lead(Waiter& self, const CombinableRow
     std::string statement;
     statement.reserve(length);
     statement += row.head;
-    for (const Waiter* member : self.batch) {
-        if (member != &self) {
+    for (std::size_t member = 0; member < self.batch.size(); ++member) {
+        if (member > 0) {
             statement += ',';
         }
-        statement += member->row->values;
+        statement += self.batch[member]->row->values;
     }
     try {
         connection.Execute(statement);
         stored = true;
-    } catch (const DatabaseError&) {
+    } catch (const std::exception&) {
         // Every row now goes through its own attempts; this one keeps the connection for it.
-        return {CombinedInsertOutcome::Result::kAlone, std::move(lease), {}};
+        return {CombinedInsertOutcome::Result::kAlone, std::move(lease)};
     }
     return {};
 }
 
 void RowConnectionCache::Close() {
     std::vector<std::unique_ptr<CachedConnection>> idle;
+    std::list<Waiter*> waiting;
     {
         std::lock_guard lock(mutex_);
         closed_ = true;
         idle.swap(idle_);
         created_ -= idle.size();
-        for (Waiter* waiter : waiting_) {
-            waiter->grant = Waiter::Grant::kClosed;
-            waiter->wake.notify_one();
-        }
-        waiting_.clear();
+        waiting.swap(waiting_);
+    }
+    for (Waiter* waiter : waiting) {
+        waiter->Give(Grant::kClosed);
     }
     // `idle` closes its connections here, outside the lock.
 }
@@ -225,12 +245,41 @@ bool RowConnectionCache::TakeFree(Waiter& waiter) {
     return false;
 }
 
-void RowConnectionCache::Wait(Waiter& waiter, std::unique_lock<std::mutex>& lock) {
+RowConnectionCache::Grant RowConnectionCache::Wait(Waiter& waiter,
+                                                   std::unique_lock<std::mutex>& lock) {
     waiting_.push_back(&waiter);
-    waiter.wake.wait(lock, [&waiter] { return waiter.grant != Waiter::Grant::kNone; });
-    if (waiter.grant == Waiter::Grant::kClosed) {
+    lock.unlock();
+    const Grant grant = waiter.Await();
+    if (grant == Grant::kClosed) {
         throw DatabaseError(kClosedText);
     }
+    return grant;
+}
+
+bool RowConnectionCache::LearnAtomic(DatabaseConnection& connection, std::string_view table) {
+    {
+        std::lock_guard lock(mutex_);
+        if (const auto known = atomicTables_.find(table); known != atomicTables_.end()) {
+            return known->second;
+        }
+    }
+    bool atomic = false;
+    try {
+        const QueryResult engine = connection.Query(
+            "SELECT ENGINE AS engine FROM information_schema.TABLES WHERE TABLE_SCHEMA = "
+            "DATABASE() AND TABLE_NAME = " +
+            SqlQuoted(table));
+        if (engine.RowCount() == 0) {
+            // No such table (yet): every insert fails anyway; ask again next time.
+            return false;
+        }
+        atomic = engine.Text(0, "engine") == kAtomicEngine;
+    } catch (const DatabaseError&) {
+        return false;
+    }
+    std::lock_guard lock(mutex_);
+    atomicTables_.emplace(table, atomic);
+    return atomic;
 }
 
 void RowConnectionCache::GatherBatch(Waiter& leader) {
@@ -251,12 +300,9 @@ void RowConnectionCache::GatherBatch(Waiter& leader) {
 }
 
 void RowConnectionCache::ReleaseBatch(Waiter& leader, bool stored) {
-    std::lock_guard lock(mutex_);
     for (Waiter* member : leader.batch) {
         if (member != &leader) {
-            member->grant = stored ? Waiter::Grant::kStored : Waiter::Grant::kAlone;
-            // Under the lock: once it sees its grant, the member may return and free `wake`.
-            member->wake.notify_one();
+            member->Give(stored ? Grant::kStored : Grant::kAlone);
         }
     }
     leader.batch.clear();
@@ -266,26 +312,28 @@ void RowConnectionCache::GiveBack(std::unique_ptr<CachedConnection> connection) 
     if (connection == nullptr) {
         return;
     }
+    Waiter* next = nullptr;
     {
         std::lock_guard lock(mutex_);
-        if (!closed_) {
+        if (closed_) {
+            --created_;
+        } else {
             connection->reused = true;
             connection->idleSince = std::chrono::steady_clock::now();
             if (waiting_.empty()) {
                 idle_.push_back(std::move(connection));
                 return;
             }
-            Waiter* next = waiting_.front();
+            next = waiting_.front();
             waiting_.pop_front();
             next->connection = std::move(connection);
-            next->grant = Waiter::Grant::kConnection;
             if (next->row != nullptr) {
                 GatherBatch(*next);
             }
-            next->wake.notify_one();
-            return;
         }
-        --created_;
+    }
+    if (next != nullptr) {
+        next->Give(Grant::kConnection);
     }
     // Closed: the connection closes here, outside the lock.
 }

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -59,13 +60,17 @@ struct CombinableRow {
     std::string_view head;
     // The parenthesised values; head + values is the row's own statement.
     std::string_view values;
+    // The table the head inserts into. Only a table whose engine undoes a failed statement as a
+    // whole takes combined rows: elsewhere a statement failing halfway would leave the rows
+    // before the failure stored, and they would be stored again on their own.
+    std::string_view table;
 };
 
 struct CombinedInsertOutcome {
     enum class Result {
         // The row is stored.
         kStored,
-        // The row was alone and its own statement failed with `error`, on `lease`.
+        // The row was alone and the server refused its own statement on `lease`.
         kRefused,
         // The row is not stored: a combined statement with it failed, so it goes alone now;
         // `lease` may already hold a connection for it.
@@ -73,7 +78,6 @@ struct CombinedInsertOutcome {
     };
     Result result = Result::kStored;
     RowConnectionLease lease;
-    std::string error;
 };
 
 // A bounded set of open connections for one parameter set, shared by the row insert jobs.
@@ -95,7 +99,6 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     RowConnectionCache& operator=(const RowConnectionCache&) = delete;
 
     const ConnectionParameters& Parameters() const { return parameters_; }
-    std::size_t Capacity() const { return capacity_; }
     std::chrono::milliseconds CheckAfterIdle() const { return checkAfterIdle_; }
 
     // Waits until a connection is free. Raises DatabaseError once the cache is closed.
@@ -119,13 +122,26 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     friend class RowConnectionLease;
     struct Waiter;
 
+    enum class Grant {
+        kNone,
+        kConnection,
+        kClosed,
+        // Given to the rows a leader took along.
+        kStored,
+        kAlone,
+    };
+
     // With the lock held: a connection for `waiter` when nobody waits before it.
     bool TakeFree(Waiter& waiter);
-    void Wait(Waiter& waiter, std::unique_lock<std::mutex>& lock);
+    // Queues the waiter, lets go of `lock` and sleeps until it is granted something; raises
+    // DatabaseError when the cache was closed meanwhile.
+    Grant Wait(Waiter& waiter, std::unique_lock<std::mutex>& lock);
     void GatherBatch(Waiter& leader);
     void ReleaseBatch(Waiter& leader, bool stored);
     void GiveBack(std::unique_ptr<CachedConnection> connection) noexcept;
     CombinedInsertOutcome Lead(Waiter& self, const CombinableRow& row);
+    // Asks the server once which engine keeps the table; false when it cannot tell.
+    bool LearnAtomic(DatabaseConnection& connection, std::string_view table);
 
     const ConnectionParameters parameters_;
     const std::size_t capacity_;
@@ -136,6 +152,8 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     std::list<Waiter*> waiting_;
     std::size_t created_ = 0;
     bool closed_ = false;
+    // Per table: whether a failed statement leaves nothing behind. Learnt once per cache.
+    std::map<std::string, bool, std::less<>> atomicTables_;
 };
 
 }  // namespace trevalon

@@ -20,6 +20,7 @@ constexpr std::string_view kRetryHead =
 constexpr std::string_view kPassed = "Passed";
 constexpr std::string_view kFailed = "Failed";
 constexpr std::string_view kInsertOperation = "Insert";
+constexpr std::string_view kSyslogTable = "syslog";
 
 // Blanks and control characters at both ends go, as the server's messages and the receivers'
 // statements are compared and shown without them.
@@ -151,8 +152,9 @@ bool ThreadDBMySQLExecuteForSysLog::StoredCombined(RowConnectionLease& lease) {
     CombinedInsertOutcome outcome =
         TheRowConnectionCaches()
             .For(parameters_)
-            ->StoreCombined(CombinableRow{
-                kReceiverHead, std::string_view(statement_).substr(kReceiverHead.size())});
+            ->StoreCombined(CombinableRow{kReceiverHead,
+                                          std::string_view(statement_).substr(kReceiverHead.size()),
+                                          kSyslogTable});
     switch (outcome.result) {
         case CombinedInsertOutcome::Result::kStored:
             SetResultDetail(Place() + " MySQL Connection Succeed]");

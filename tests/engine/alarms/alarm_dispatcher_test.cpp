@@ -422,11 +422,12 @@ TEST_F(AlarmDispatcherTest, FailingListHooksAreLoggedAndTheDispatcherGoesOn) {
     EXPECT_EQ(shown_, std::vector<std::string>{"ERR90003 : list full"});
 }
 
-TEST(EngineDeliveries, SnmpJobsAreBuiltOnTheEnginesAgentFromTheMethodAndTheRule) {
+TEST(EngineDeliveries, EveryMethodHasItsDeliveryAndSnmpJobsUseTheEnginesAgent) {
     DeliveryFactories factories;
     RegisterEngineDeliveries(factories);
-    const DeliveryFactory* snmp = factories.Find(AlarmMethod::Snmp);
-    ASSERT_NE(snmp, nullptr);
+    for (const AlarmMethod method : kAlarmMethods) {
+        EXPECT_NE(factories.Find(method), nullptr) << AlarmMethodType(method);
+    }
     ConfigurationSnapshot configuration;
     AlarmMethodSettings& settings = configuration.Method(AlarmMethod::Snmp);
     settings.ip = "192.0.2.60";
@@ -434,7 +435,8 @@ TEST(EngineDeliveries, SnmpJobsAreBuiltOnTheEnginesAgentFromTheMethodAndTheRule)
     AlarmJob job;
     job.Method = "SNMP";
     job.SnmpVersion = 2;
-    std::unique_ptr<DeliveryWorkItem> item = (*snmp)(job, settings, configuration);
+    std::unique_ptr<DeliveryWorkItem> item =
+        (*factories.Find(AlarmMethod::Snmp))(job, settings, configuration);
     ASSERT_NE(dynamic_cast<ThreadSNMP*>(item.get()), nullptr);
     EXPECT_EQ(item->Kind(), DeliveryKind::kAlarm);
     EXPECT_EQ(item->FailureLine(), "Alarming Message - SNMP : error  ");
