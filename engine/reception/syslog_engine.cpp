@@ -3,9 +3,15 @@
 #include "engine/alarms/alarm_dispatcher.h"
 #include "engine/alarms/thread_pool_manager.h"
 #include "engine/storage/configuration_loaders.h"
+#include "engine/storage/row_connection_caches.h"
 #include "foundation/engine_settings.h"
 
 namespace trevalon {
+namespace {
+
+constexpr std::size_t kPoolRunners = 64;
+
+}  // namespace
 
 SyslogEngine::SyslogEngine(OwnerLoop& owner, const EngineSettings& settings,
                            ConfigurationCache& cache, PipelineVariant variant)
@@ -21,7 +27,11 @@ SyslogEngine::~SyslogEngine() {
 
 void SyslogEngine::Initialise(DatabaseConnection& connection) {
     if (!pool_) {
-        auto pool = std::make_unique<TOrlThreadPoolManager>(owner_);
+        // Row inserts and deliveries wait on the network; more threads than cores may take work,
+        // so that rows waiting at the same moment can be stored by one statement.
+        PoolWorkerOptions workers;
+        workers.runners = kPoolRunners;
+        auto pool = std::make_unique<TOrlThreadPoolManager>(owner_, workers);
         pool->SetMaxPooled(settings_.Alarming.NoConcurrentAlarm);
         pool->SetMaxQueueLength(settings_.Alarming.NoQueuingAlarm);
         pool->SetMaxQueuedTime(settings_.Alarming.QueningSecond);
@@ -52,6 +62,9 @@ void SyslogEngine::Shutdown() {
     if (pool_ && pool_->ExecutingCount() > 0) {
         pool_->CancelAllWorkItems();
     }
+    // Row jobs waiting for a shared connection end now instead of when one comes back, and the
+    // idle connections close.
+    TheRowConnectionCaches().CloseAll();
     // The pool waits for the items still executing; it goes before the dispatcher whose
     // handlers it calls.
     pipeline_.reset();
