@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   mariadb-server mariadb-client libmariadb3 libmariadb-dev
   libcurl4-openssl-dev libsnmp-dev snmptrapd python3-aiosmtpd
+  rsyslog
 )
 
 missing=()
