@@ -102,7 +102,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(trevalon::SeverityToWireCode(reading.Severity) >= 0);
     Require(reading.HostName == kSender || IsPrintableAscii(reading.HostName));
     Require(EndsWith(raw, reading.Message));
-    Require(EndsWith(reading.Message, reading.Content));
+    // An RFC 5424 message ("1 ..." after the PRI) puts its structured data before the text.
+    const bool rfc5424 = reading.Message.rfind("1 ", 0) == 0;
+    Require(EndsWith(reading.Message, reading.Content) ||
+            (rfc5424 && reading.Content.size() <= reading.Message.size()));
 
     const trevalon::SyslogRecord record = trevalon::MakeSyslogRecord(reading, reading.HostName);
     Require(!record.FacilityName.empty() && !record.SeverityName.empty());
