@@ -73,6 +73,10 @@ std::optional<LocalTime> ReadTimestamp(std::string_view text) {
     } else {
         return std::nullopt;
     }
+    // The engine's clock counts nanoseconds from 1970 and ends in 2262.
+    if (*year < 1970 || *year > 2200) {
+        return std::nullopt;
+    }
     std::tm utc{};
     utc.tm_year = *year - 1900;
     utc.tm_mon = *month - 1;

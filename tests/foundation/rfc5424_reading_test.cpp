@@ -83,6 +83,8 @@ TEST(Rfc5424Reading, MalformedHeadersAreReadTheOldWay) {
              "<13>1 2003-10-11T22:14:15Z host app - - -x",
              "<13>1 2003-10-11T22:14:15Z  app - - - x",
              "<13>1 2003-10-11T22:14:15.1234567Z host app - - - x",
+             "<13>1 4006-10-11T22:14:15Z host app - - - year far away",
+             "<13>1 1969-12-31T23:59:59Z host app - - - before the epoch",
          }) {
         const SyslogReading reading = ReadSyslogMessage(raw, kSender);
         EXPECT_EQ(reading.TimeStamp, "2026-12-09 07:10:00") << raw;
