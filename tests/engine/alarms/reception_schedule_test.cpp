@@ -37,7 +37,7 @@ class ReceptionScheduleTest : public ::testing::Test {
     void Check(const LocalTime& now) { RunScheduleCheck(database.Connection(), now, reception); }
 
     testing::TempInstallation installation;
-    testing::ScratchDatabase database{installation, "trevalon_test_schedule"};
+    testing::SchemaScratchDatabase database{installation, "trevalon_test_schedule"};
     RecordingReception reception;
 };
 

@@ -11,7 +11,7 @@
 namespace trevalon {
 namespace {
 
-using testing::ScratchDatabase;
+using testing::SchemaScratchDatabase;
 using testing::TempInstallation;
 
 TEST(AlarmMethodAddress, HostLosesTheFirstSchemeInAnyLetterCase) {
@@ -70,7 +70,7 @@ class ConfigurationLoaders : public ::testing::Test {
     std::shared_ptr<const ConfigurationSnapshot> Snapshot() const { return cache_.Snapshot(); }
 
     TempInstallation installation_;
-    ScratchDatabase database_{installation_, "trevalon_test_cache"};
+    SchemaScratchDatabase database_{installation_, "trevalon_test_cache"};
     ConfigurationCache cache_;
 };
 

@@ -15,7 +15,7 @@
 namespace trevalon {
 namespace {
 
-using testing::ScratchDatabase;
+using testing::SchemaScratchDatabase;
 using testing::TempInstallation;
 
 constexpr int kGenerations = 40;
@@ -37,7 +37,7 @@ int ExtraFieldCountOf(int generation) {
 // Writes generation `g` into the tables: RuleCountOf(g) rules of which only the last accepts
 // "Kernel"/"Notice", one contact link per rule, and an HTTP SMS method with its extra fields,
 // every text carrying the generation's marker.
-void WriteGeneration(ScratchDatabase& database, int g) {
+void WriteGeneration(SchemaScratchDatabase& database, int g) {
     database.Execute("delete from filtering");
     database.Execute("delete from filtering_contact");
     database.Execute("delete from alarm_method_extra_fields");
@@ -109,7 +109,7 @@ bool SnapshotIsWhole(const ConfigurationSnapshot& snapshot, const FilterRule& ma
 
 TEST(ConfigurationReload, ReadersAlwaysMatchAgainstOneWholeSnapshot) {
     TempInstallation installation;
-    ScratchDatabase database(installation, "trevalon_test_reload");
+    SchemaScratchDatabase database(installation, "trevalon_test_reload");
     database.Execute("insert into contact_person (name) values (\"Ann\")");
     database.Execute(
         "insert into alarm_method (type,enable,ip,port,url_method) values "

@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::FixedClock;
-using testing::ScratchDatabase;
+using testing::SchemaScratchDatabase;
 using testing::TempInstallation;
 using testing::WriteWholeFile;
 
@@ -68,7 +68,7 @@ class HouseKeepingDatabase : public ::testing::Test {
     }
 
     TempInstallation installation_;
-    ScratchDatabase database_{installation_, "trevalon_test_housekeep"};
+    SchemaScratchDatabase database_{installation_, "trevalon_test_housekeep"};
     FixedClock clock_{kMorning};
 };
 

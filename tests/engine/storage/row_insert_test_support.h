@@ -80,7 +80,7 @@ class RowInsertTest : public ::testing::Test {
     }
 
     TempInstallation installation_;
-    ScratchDatabase database_;
+    SchemaScratchDatabase database_;
     int triggers_ = 0;
 };
 

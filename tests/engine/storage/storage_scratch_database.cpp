@@ -11,7 +11,7 @@ namespace trevalon::testing {
 
 // The test cases of one program run as separate processes, possibly at the same time, so each
 // process gets a database of its own.
-ScratchDatabase::ScratchDatabase(const TempInstallation& installation, std::string name)
+SchemaScratchDatabase::SchemaScratchDatabase(const TempInstallation& installation, std::string name)
     : name_(std::move(name) + "_" + std::to_string(getpid())) {
     installation.InstallDriverLibrary();
     std::string error;
@@ -29,7 +29,7 @@ ScratchDatabase::ScratchDatabase(const TempInstallation& installation, std::stri
     }
 }
 
-ScratchDatabase::~ScratchDatabase() {
+SchemaScratchDatabase::~SchemaScratchDatabase() {
     try {
         connection_.Connect(Parameters(""));
         connection_.Execute("DROP DATABASE IF EXISTS " + name_);
@@ -38,11 +38,11 @@ ScratchDatabase::~ScratchDatabase() {
     }
 }
 
-std::int64_t ScratchDatabase::Count(std::string_view table) {
+std::int64_t SchemaScratchDatabase::Count(std::string_view table) {
     return connection_.Query("SELECT count(*) AS n FROM " + std::string(table)).Integer(0, "n");
 }
 
-ConnectionParameters ScratchDatabase::Parameters(std::string database) const {
+ConnectionParameters SchemaScratchDatabase::Parameters(std::string database) const {
     const EngineSettings::DatabaseSection& settings = TheEngineSettings().Database;
     return {settings.Host, settings.Port, settings.DBUsername, settings.DBPassword,
             std::move(database)};

@@ -12,12 +12,12 @@ namespace trevalon::testing {
 // A database of its own on the local server with the system's nine tables, reached with the
 // installation's settings (root, empty password, localhost:3306 by default). Its name is the
 // given one with the process id appended; it is dropped at the end.
-class ScratchDatabase {
+class SchemaScratchDatabase {
   public:
-    ScratchDatabase(const TempInstallation& installation, std::string name);
-    ~ScratchDatabase();
-    ScratchDatabase(const ScratchDatabase&) = delete;
-    ScratchDatabase& operator=(const ScratchDatabase&) = delete;
+    SchemaScratchDatabase(const TempInstallation& installation, std::string name);
+    ~SchemaScratchDatabase();
+    SchemaScratchDatabase(const SchemaScratchDatabase&) = delete;
+    SchemaScratchDatabase& operator=(const SchemaScratchDatabase&) = delete;
 
     DatabaseConnection& Connection() { return connection_; }
     const std::string& Name() const { return name_; }
