@@ -8,20 +8,12 @@
 
 #include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/text_trimming.h"
 
 namespace trevalon {
 namespace {
 
 constexpr std::string_view kErrorStatus = "Error";
-
-std::string_view TrimmedBlanks(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t\r\n";
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
 
 // Method names are compared exactly, letter case included.
 std::optional<AlarmMethod> MethodNamed(std::string_view name) {
@@ -90,7 +82,7 @@ void AlarmDispatcher::DispatchAlarm(const AlarmJob& job) {
         configuration = configuration_();
     } catch (...) {
         const std::string line =
-            WithErrorText(catalogue::kCreatingThreadError, TrimmedBlanks(CurrentErrorText()));
+            WithErrorText(catalogue::kCreatingThreadError, TrimBlanks(CurrentErrorText()));
         WriteDiagnostic(line, kLevelError);
         list_->Show(line);
         return;
@@ -160,7 +152,7 @@ void AlarmDispatcher::Dispatch(const ConfigurationSnapshot& configuration, const
         id = pool_.QueueWorkItem(std::move(item));
     } catch (...) {
         const std::string line =
-            WithErrorText(catalogue::kCreatingThreadError, TrimmedBlanks(CurrentErrorText()));
+            WithErrorText(catalogue::kCreatingThreadError, TrimBlanks(CurrentErrorText()));
         WriteDiagnostic(line, kLevelError);
         list_->Show(line);
         return;

@@ -1,8 +1,8 @@
 #include "engine/alarms/connection_error_detail.h"
 
-#include "engine/alarms/blank_trimming.h"
 #include "engine/alarms/line_client.h"
 #include "foundation/catalogue.h"
+#include "foundation/text_trimming.h"
 
 namespace trevalon {
 namespace {

@@ -9,6 +9,7 @@
 
 #include "engine/alarms/curl_library.h"
 #include "engine/alarms/sms_url_encoding.h"
+#include "foundation/text_trimming.h"
 
 namespace trevalon {
 namespace {
@@ -36,15 +37,6 @@ struct MultiDeleter {
 struct ListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
-
-std::string TrimBlanks(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t\r\n";
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return std::string(text.substr(first, text.find_last_not_of(kBlanks) - first + 1));
-}
 
 // What the callbacks of one exchange see; they run on the thread that drives the exchange.
 struct ExchangeState {

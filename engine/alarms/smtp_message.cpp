@@ -3,7 +3,7 @@
 #include <ctime>
 
 #include "engine/alarms/base64.h"
-#include "engine/alarms/blank_trimming.h"
+#include "foundation/text_trimming.h"
 
 namespace trevalon {
 namespace {

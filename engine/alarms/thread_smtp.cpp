@@ -3,11 +3,11 @@
 #include <exception>
 #include <utility>
 
-#include "engine/alarms/blank_trimming.h"
 #include "engine/alarms/connection_error_detail.h"
 #include "engine/alarms/smtp_client.h"
 #include "foundation/catalogue.h"
 #include "foundation/engine_settings.h"
+#include "foundation/text_trimming.h"
 
 namespace trevalon {
 namespace {

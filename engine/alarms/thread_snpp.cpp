@@ -3,10 +3,10 @@
 #include <exception>
 #include <utility>
 
-#include "engine/alarms/blank_trimming.h"
 #include "engine/alarms/connection_error_detail.h"
 #include "engine/alarms/snpp_client.h"
 #include "foundation/catalogue.h"
+#include "foundation/text_trimming.h"
 
 namespace trevalon {
 namespace {

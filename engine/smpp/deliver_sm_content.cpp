@@ -3,19 +3,11 @@
 #include <charconv>
 #include <string_view>
 
+#include "foundation/text_trimming.h"
+
 namespace trevalon {
 
 namespace {
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 std::uint8_t StateOf(std::string_view value) {
     static constexpr struct {
@@ -59,8 +51,9 @@ TReceiptItems ReadReceiptItems(std::u16string_view text) {
         }
         const std::size_t space = all.find(' ', colon + 1);
         const std::size_t valueEnd = space == std::string_view::npos ? all.size() : space;
-        const std::string_view key = Trim(all.substr(position, colon - position));
-        const std::string_view value = Trim(all.substr(colon + 1, valueEnd - colon - 1));
+        const std::string_view key = TrimControlAndSpaces(all.substr(position, colon - position));
+        const std::string_view value =
+            TrimControlAndSpaces(all.substr(colon + 1, valueEnd - colon - 1));
         if (key == "id" && !haveId) {
             haveId = true;
             items.Id = std::string(value);

@@ -9,6 +9,7 @@
 #include "engine/storage/schema_statements.h"
 #include "foundation/app_paths.h"
 #include "foundation/engine_settings.h"
+#include "foundation/text_trimming.h"
 
 namespace trevalon {
 namespace {
@@ -21,18 +22,6 @@ constexpr std::string_view kPassed = "Passed";
 constexpr std::string_view kFailed = "Failed";
 constexpr std::string_view kInsertOperation = "Insert";
 constexpr std::string_view kSyslogTable = "syslog";
-
-// Blanks and control characters at both ends go, as the server's messages and the receivers'
-// statements are compared and shown without them.
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 std::string InsertStatement(std::string_view head, std::string_view time, std::string_view source,
                             std::string_view facility, std::string_view severity,
@@ -100,8 +89,8 @@ void ThreadDBMySQLExecuteForSysLog::Execute() {
         try {
             Store(lease);
         } catch (const std::exception& error) {
-            RecordFailure(Place() +
-                          " MySQL Connection Error:" + std::string(Trimmed(error.what())) + "]");
+            RecordFailure(Place() + " MySQL Connection Error:" +
+                          std::string(TrimControlAndSpaces(error.what())) + "]");
         } catch (...) {
             RecordFailure(Place() + " MySQL Connection Error:]");
         }
@@ -113,7 +102,7 @@ void ThreadDBMySQLExecuteForSysLog::Execute() {
 
 void ThreadDBMySQLExecuteForSysLog::Store(RowConnectionLease& lease) {
     RequireDriver(driverLibraryPath_);
-    const bool hasStatement = !Trimmed(statement_).empty();
+    const bool hasStatement = !TrimControlAndSpaces(statement_).empty();
     if (hasStatement && mode_ == RowConnectionMode::kCombinedInserts && StoredCombined(lease)) {
         return;
     }
@@ -184,7 +173,8 @@ void ThreadDBMySQLExecuteForSysLog::RetryCleaned(RowConnectionLease& lease) {
         lease.Execute(tried);
     } catch (const std::exception& error) {
         MarkFailed();
-        AppendResultDetail(" " + Place() + " SQL Error:" + std::string(Trimmed(error.what())) +
+        AppendResultDetail(" " + Place() +
+                           " SQL Error:" + std::string(TrimControlAndSpaces(error.what())) +
                            " : (" + statement_ + " | " + tried + ")]");
     }
 }

@@ -1,4 +1,4 @@
-#include "engine/alarms/blank_trimming.h"
+#include "foundation/text_trimming.h"
 
 namespace trevalon {
 
@@ -9,6 +9,16 @@ std::string TrimBlanks(std::string_view text) {
         return {};
     }
     return std::string(text.substr(first, text.find_last_not_of(kBlanks) - first + 1));
+}
+
+std::string_view TrimControlAndSpaces(std::string_view text) {
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') {
+        text.remove_suffix(1);
+    }
+    return text;
 }
 
 }  // namespace trevalon
