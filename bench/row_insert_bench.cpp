@@ -148,10 +148,12 @@ std::unique_ptr<ThreadDBMySQLExecuteForSysLog> RowJob(const std::string& databas
         record.SeverityName, std::move(message), TREVALON_SYSTEM_MARIADB_LIBRARY, mode);
 }
 
-// Args: the RowConnectionMode, and the pool's runner threads (0: its default, one per core).
+// Args: the RowConnectionMode, the pool's runner threads (0: its default, one per core) and the
+// shared connections.
 void BM_RowBurst(benchmark::State& state) {
     const auto mode = static_cast<RowConnectionMode>(state.range(0));
     const auto runners = static_cast<std::size_t>(state.range(1));
+    TheEngineSettings().DbBackup.Connections = static_cast<int>(state.range(2));
     BenchDatabase database;
     std::int64_t stored = 0;
     std::int64_t failed = 0;
@@ -182,11 +184,13 @@ void BM_RowBurst(benchmark::State& state) {
 }
 
 BENCHMARK(BM_RowBurst)
-    ->ArgNames({"mode", "runners"})
+    ->ArgNames({"mode", "runners", "connections"})
     ->ArgsProduct({{static_cast<int>(RowConnectionMode::kOwnConnection),
                     static_cast<int>(RowConnectionMode::kSharedConnections),
                     static_cast<int>(RowConnectionMode::kCombinedInserts)},
-                   {0, 64}})
+                   {0, 64},
+                   {8}})
+    ->ArgsProduct({{static_cast<int>(RowConnectionMode::kCombinedInserts)}, {64}, {1, 2, 4}})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kSecond);

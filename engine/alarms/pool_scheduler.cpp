@@ -10,6 +10,7 @@
 
 #include "engine/alarms/pool_counters.h"
 #include "engine/alarms/pool_delivery.h"
+#include "engine/alarms/pool_run_end.h"
 #include "engine/alarms/pool_worker_set.h"
 
 namespace trevalon {
@@ -27,8 +28,12 @@ void NameThisThread(std::string_view name) {
 }  // namespace
 
 TOrlTPThread::TOrlTPThread(PoolControlChannel& control, PoolDelivery& delivery,
-                           PoolWorkerSet& workers, PoolCounters& counters)
-    : control_(control), delivery_(delivery), workers_(workers), counters_(counters) {
+                           PoolWorkerSet& workers, PoolRunEnd& runEnd, PoolCounters& counters)
+    : control_(control),
+      delivery_(delivery),
+      workers_(workers),
+      runEnd_(runEnd),
+      counters_(counters) {
     thread_ = std::thread([this] { Main(); });
     running_.wait();
 }
@@ -162,9 +167,8 @@ void TOrlTPThread::StartHead() {
     };
     try {
         started_.insert(item);
-        PoolCounters& counters = counters_;
-        PoolControlChannel& control = control_;
-        workers_.Hand([item, &counters, &control] { RunOnWorker(item, counters, control); });
+        PoolRunEnd& runEnd = runEnd_;
+        workers_.Hand([item, &runEnd] { runEnd.Run(item); });
     } catch (const std::system_error& error) {
         takeBack();
         FinishUnrun(item, WorkItemStatus::StartFailed, error.code().message());
@@ -173,23 +177,6 @@ void TOrlTPThread::StartHead() {
         waiting_.push_front(item);
         ++counters_.queued;
         throw;
-    }
-}
-
-void TOrlTPThread::RunOnWorker(TOrlTPWorkItem* item, PoolCounters& counters,
-                               PoolControlChannel& control) {
-    if (!item->cancelled_.load(std::memory_order_acquire)) {
-        ++counters.executing;
-        item->RunExecute();
-        --counters.executing;
-    }
-    {
-        std::lock_guard lock(counters.pooledLock);
-        --counters.pooled;
-    }
-    if (!control.Post(ControlMessage{ControlMessage::Kind::ItemDone, 0, item})) {
-        // The pool is being released; nobody will receive the item any more.
-        delete item;
     }
 }
 

@@ -17,6 +17,7 @@
 namespace trevalon {
 
 class PoolDelivery;
+class PoolRunEnd;
 class PoolWorkerSet;
 struct PoolCounters;
 
@@ -29,7 +30,7 @@ class TOrlTPThread {
 
     // Returns once the thread runs; raises std::system_error when it cannot be started.
     TOrlTPThread(PoolControlChannel& control, PoolDelivery& delivery, PoolWorkerSet& workers,
-                 PoolCounters& counters);
+                 PoolRunEnd& runEnd, PoolCounters& counters);
     // Joins; the thread ends after a Stop message or an error of its own.
     ~TOrlTPThread();
     TOrlTPThread(const TOrlTPThread&) = delete;
@@ -56,13 +57,10 @@ class TOrlTPThread {
     bool HasRoom() const;
     std::optional<SteadyClock::time_point> NextWake() const;
 
-    // The run wrapper, on a worker thread.
-    static void RunOnWorker(TOrlTPWorkItem* item, PoolCounters& counters,
-                            PoolControlChannel& control);
-
     PoolControlChannel& control_;
     PoolDelivery& delivery_;
     PoolWorkerSet& workers_;
+    PoolRunEnd& runEnd_;
     PoolCounters& counters_;
 
     // The scheduler thread's own; the owner reads them only after Join.

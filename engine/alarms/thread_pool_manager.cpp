@@ -14,7 +14,8 @@ TOrlThreadPoolManager::TOrlThreadPoolManager(OwnerLoop& owner, PoolWorkerOptions
     : delivery_(std::make_shared<PoolDelivery>(owner, *this)) {
     try {
         workers_ = std::make_unique<PoolWorkerSet>(std::move(workers));
-        scheduler_ = std::make_unique<TOrlTPThread>(control_, *delivery_, *workers_, counters_);
+        scheduler_ =
+            std::make_unique<TOrlTPThread>(control_, *delivery_, *workers_, runEnd_, counters_);
     } catch (const std::system_error&) {
         throw std::runtime_error("TOrlThreadPoolManager: failed to create worker thread");
     }
@@ -32,6 +33,7 @@ TOrlThreadPoolManager::~TOrlThreadPoolManager() {
     // Workers that come back now find the channel closed and destroy their items themselves.
     control_.Close();
     workers_.reset();
+    runEnd_.AwaitDeferredRuns();
     for (TOrlTPWorkItem* item : scheduler_->TakeHeldItems()) {
         delete item;
     }

@@ -8,6 +8,7 @@
 #include "engine/alarms/pool_control_channel.h"
 #include "engine/alarms/pool_counters.h"
 #include "engine/alarms/pool_delivery.h"
+#include "engine/alarms/pool_run_end.h"
 #include "engine/alarms/pool_worker_set.h"
 #include "engine/alarms/work_item.h"
 #include "foundation/owner_loop.h"
@@ -22,7 +23,8 @@ class TOrlThreadPoolManager {
   public:
     // Starts the scheduler thread; raises std::runtime_error when it cannot be started.
     explicit TOrlThreadPoolManager(OwnerLoop& owner, PoolWorkerOptions workers = {});
-    // Cancels everything, waits for Execute calls still running and ends the pool's threads.
+    // Cancels everything, waits for Execute calls still running, and for runs whose items deferred
+    // their end, and ends the pool's threads.
     // Finished items not yet delivered are destroyed without their handler.
     ~TOrlThreadPoolManager();
     TOrlThreadPoolManager(const TOrlThreadPoolManager&) = delete;
@@ -73,6 +75,7 @@ class TOrlThreadPoolManager {
     PoolCounters counters_;
     PoolControlChannel control_;
     std::shared_ptr<PoolDelivery> delivery_;
+    PoolRunEnd runEnd_{counters_, control_};
     std::unique_ptr<PoolWorkerSet> workers_;
     std::unique_ptr<TOrlTPThread> scheduler_;
     std::atomic<std::int32_t> lastId_{0};

@@ -31,14 +31,60 @@ TOrlTPWorkItem::~TOrlTPWorkItem() = default;
 
 void TOrlTPWorkItem::Execute() {}
 
-void TOrlTPWorkItem::RunExecute() {
+bool TOrlTPWorkItem::RunExecute(WorkItemRunEnd* end) {
     Finish(WorkItemStatus::Completed, {});
+    // On the worker's stack: once deferred, the item may already be gone when Execute returns.
+    bool deferred = false;
+    runEnd_ = end;
+    deferred_ = &deferred;
     try {
         Execute();
     } catch (const std::exception& error) {
-        Finish(WorkItemStatus::ExecuteRaised, error.what());
+        if (!deferred) {
+            Finish(WorkItemStatus::ExecuteRaised, error.what());
+        }
     } catch (...) {
-        Finish(WorkItemStatus::ExecuteRaised, {});
+        if (!deferred) {
+            Finish(WorkItemStatus::ExecuteRaised, {});
+        }
+    }
+    if (!deferred) {
+        runEnd_ = nullptr;
+        deferred_ = nullptr;
+    }
+    return deferred;
+}
+
+WorkItemCompletion TOrlTPWorkItem::DeferCompletion() {
+    if (runEnd_ == nullptr || deferred_ == nullptr || *deferred_) {
+        return {};
+    }
+    *deferred_ = true;
+    WorkItemRunEnd* end = runEnd_;
+    runEnd_ = nullptr;
+    deferred_ = nullptr;
+    return WorkItemCompletion(this, end);
+}
+
+WorkItemCompletion::WorkItemCompletion(WorkItemCompletion&& other) noexcept
+    : item_(std::exchange(other.item_, nullptr)), end_(std::exchange(other.end_, nullptr)) {}
+
+WorkItemCompletion& WorkItemCompletion::operator=(WorkItemCompletion&& other) noexcept {
+    if (this != &other) {
+        Complete();
+        item_ = std::exchange(other.item_, nullptr);
+        end_ = std::exchange(other.end_, nullptr);
+    }
+    return *this;
+}
+
+WorkItemCompletion::~WorkItemCompletion() {
+    Complete();
+}
+
+void WorkItemCompletion::Complete() noexcept {
+    if (item_ != nullptr) {
+        std::exchange(end_, nullptr)->EndDeferredRun(std::exchange(item_, nullptr));
     }
 }
 

@@ -25,6 +25,38 @@ enum class WorkItemStatus : std::uint8_t {
 // "Completed.", "Server is busy.", ...; values outside the enumeration read as an unknown error.
 std::string_view WorkItemStatusText(WorkItemStatus status);
 
+class TOrlTPWorkItem;
+
+// How a run whose end its item deferred is ended: by the pool that runs the item.
+class WorkItemRunEnd {
+  public:
+    virtual void EndDeferredRun(TOrlTPWorkItem* item) noexcept = 0;
+
+  protected:
+    ~WorkItemRunEnd() = default;
+};
+
+// The end of one deferred run. Complete (or destruction) hands the item back to its pool as
+// finished; from then on the item may be destroyed at any moment.
+class WorkItemCompletion {
+  public:
+    WorkItemCompletion() = default;
+    WorkItemCompletion(WorkItemCompletion&& other) noexcept;
+    WorkItemCompletion& operator=(WorkItemCompletion&& other) noexcept;
+    ~WorkItemCompletion();
+
+    // False for an item that was not run by a pool: its caller waits for Execute to return.
+    explicit operator bool() const { return item_ != nullptr; }
+    void Complete() noexcept;
+
+  private:
+    friend class TOrlTPWorkItem;
+    WorkItemCompletion(TOrlTPWorkItem* item, WorkItemRunEnd* end) : item_(item), end_(end) {}
+
+    TOrlTPWorkItem* item_ = nullptr;
+    WorkItemRunEnd* end_ = nullptr;
+};
+
 // Base of every background job. A job keeps its inputs and results in its own fields and
 // overrides Execute only; the pool owns it from QueueWorkItem until its completion was handled.
 class TOrlTPWorkItem {
@@ -46,11 +78,18 @@ class TOrlTPWorkItem {
     // The job itself, on a worker thread. An error it raises ends the item with ExecuteRaised.
     virtual void Execute();
 
+    // Inside Execute: the item stays running after Execute returns, until the completion is
+    // completed, so that a job waiting on a shared resource does not hold a worker thread.
+    // Execute must not raise after this. Empty when the item is not run by a pool.
+    WorkItemCompletion DeferCompletion();
+
   private:
     friend class TOrlThreadPoolManager;
     friend class TOrlTPThread;
+    friend class PoolRunEnd;
 
-    void RunExecute();
+    // Returns true when Execute deferred the end of the run; the item must not be touched then.
+    bool RunExecute(WorkItemRunEnd* end);
     void Finish(WorkItemStatus status, std::string message);
 
     std::int32_t id_ = 0;
@@ -60,6 +99,9 @@ class TOrlTPWorkItem {
     std::string statusMessage_;
     // Set by a cancel while the item is with a worker; read there before Execute begins.
     std::atomic<bool> cancelled_{false};
+    // Set only while Execute runs under a pool.
+    WorkItemRunEnd* runEnd_ = nullptr;
+    bool* deferred_ = nullptr;
 };
 
 }  // namespace trevalon

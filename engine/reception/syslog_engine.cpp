@@ -7,12 +7,6 @@
 #include "foundation/engine_settings.h"
 
 namespace trevalon {
-namespace {
-
-constexpr std::size_t kPoolRunners = 64;
-
-}  // namespace
-
 SyslogEngine::SyslogEngine(OwnerLoop& owner, const EngineSettings& settings,
                            ConfigurationCache& cache, PipelineVariant variant)
     : owner_(owner),
@@ -27,11 +21,7 @@ SyslogEngine::~SyslogEngine() {
 
 void SyslogEngine::Initialise(DatabaseConnection& connection) {
     if (!pool_) {
-        // Row inserts and deliveries wait on the network; more threads than cores may take work,
-        // so that rows waiting at the same moment can be stored by one statement.
-        PoolWorkerOptions workers;
-        workers.runners = kPoolRunners;
-        auto pool = std::make_unique<TOrlThreadPoolManager>(owner_, workers);
+        auto pool = std::make_unique<TOrlThreadPoolManager>(owner_);
         pool->SetMaxPooled(settings_.Alarming.NoConcurrentAlarm);
         pool->SetMaxQueueLength(settings_.Alarming.NoQueuingAlarm);
         pool->SetMaxQueuedTime(settings_.Alarming.QueningSecond);

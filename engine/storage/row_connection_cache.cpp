@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
 #include <utility>
 
 namespace trevalon {
@@ -15,31 +16,28 @@ constexpr std::string_view kAtomicEngine = "InnoDB";
 
 }  // namespace
 
-// One job waiting in the cache. It sleeps on its own lock, so that waking many of them does
+// A job waiting for a connection. It sleeps on its own lock, so that waking many of them does
 // not make them queue for the cache's lock.
 struct RowConnectionCache::Waiter {
-    // Whoever takes the waiter off the waiting list fills `connection` or `batch` first, then
-    // grants. Once granted, the waiter may return at any moment and end its life.
-    void Give(Grant given) {
+    // Whoever takes the waiter off the waiting list fills `connection` first, then gives.
+    // Once given, the waiter may return at any moment and end its life.
+    void Give(bool cacheClosed) {
         std::lock_guard lock(mutex);
-        grant = given;
+        closed = cacheClosed;
+        given = true;
         wake.notify_one();
     }
 
-    Grant Await() {
+    void Await() {
         std::unique_lock lock(mutex);
-        wake.wait(lock, [this] { return grant != Grant::kNone; });
-        return grant;
+        wake.wait(lock, [this] { return given; });
     }
 
     std::mutex mutex;
     std::condition_variable wake;
-    Grant grant = Grant::kNone;
-    std::unique_ptr<CachedConnection> connection;
-    // A first insert that may be combined; nullptr for a plain borrower.
-    const CombinableRow* row = nullptr;
-    // The leader's rows, itself first, once it was given a connection.
-    std::vector<Waiter*> batch;
+    bool given = false;
+    bool closed = false;
+    Connection connection;
 };
 
 RowConnectionLease RowConnectionLease::Own(const ConnectionParameters& parameters) {
@@ -92,6 +90,12 @@ void RowConnectionLease::Execute(std::string_view statement) {
     Open().Execute(statement);
 }
 
+std::unique_ptr<CachedConnection> RowConnectionLease::Release() {
+    cache_.reset();
+    ownParameters_.reset();
+    return std::move(connection_);
+}
+
 void RowConnectionLease::GiveBack() noexcept {
     if (cache_) {
         cache_->GiveBack(std::move(connection_));
@@ -115,102 +119,147 @@ RowConnectionCache::~RowConnectionCache() = default;
 
 RowConnectionLease RowConnectionCache::Borrow() {
     Waiter self;
-    std::unique_lock lock(mutex_);
-    if (TakeFree(self)) {
-        lock.unlock();
-    } else {
-        Wait(self, lock);
+    {
+        std::unique_lock lock(mutex_);
+        if (closed_) {
+            throw DatabaseError(kClosedText);
+        }
+        self.connection = TakeFree();
+        if (self.connection == nullptr) {
+            waiting_.push_back(&self);
+            lock.unlock();
+            self.Await();
+            if (self.closed) {
+                throw DatabaseError(kClosedText);
+            }
+        }
     }
     return RowConnectionLease(shared_from_this(), std::move(self.connection));
 }
 
-CombinedInsertOutcome RowConnectionCache::StoreCombined(const CombinableRow& row) {
-    Waiter self;
-    self.row = &row;
-    std::unique_lock lock(mutex_);
-    const auto known = atomicTables_.find(row.table);
-    if (known != atomicTables_.end() && !known->second) {
-        return {CombinedInsertOutcome::Result::kAlone, {}};
-    }
-    if (TakeFree(self)) {
-        lock.unlock();
-        self.batch.push_back(&self);
-    } else {
-        switch (Wait(self, lock)) {
-            case Grant::kStored:
-                return {};
-            case Grant::kAlone:
-                return {CombinedInsertOutcome::Result::kAlone, {}};
-            default:
-                break;
+bool RowConnectionCache::Submit(PendingRow& row) {
+    Connection connection;
+    std::vector<PendingRow*> batch;
+    {
+        std::lock_guard lock(mutex_);
+        if (!closed_) {
+            const auto known = atomicTables_.find(row.Row().table);
+            if (known != atomicTables_.end() && !known->second) {
+                return false;
+            }
+            rows_.push_back(&row);
+            // While a connection stores rows, the rows coming in wait for its next statement:
+            // one statement with many rows costs the server little more than one with a single
+            // row. A further connection starts when a whole statement's worth is waiting.
+            if (leaders_ > 0 && rows_.size() < kMaxCombinedRows) {
+                return true;
+            }
+            connection = TakeFree();
+            if (connection == nullptr) {
+                // Whoever holds a connection stores the rows before giving it back.
+                return true;
+            }
+            ++leaders_;
+            batch.reserve(kMaxCombinedRows);
+            GatherBatch(batch);
         }
     }
-    return Lead(self, row);
+    if (connection == nullptr) {
+        row.ConnectionFailed(kClosedText);
+        return true;
+    }
+    Lead(std::move(connection), std::move(batch));
+    return true;
 }
 
-CombinedInsertOutcome RowConnectionCache::Lead(Waiter& self, const CombinableRow& row) {
-    RowConnectionLease lease(shared_from_this(), std::move(self.connection));
-    // Whatever happens, the rows taken along are told how it ended before this returns.
-    bool stored = false;
-    struct BatchRelease {
-        RowConnectionCache& cache;
-        Waiter& leader;
-        const bool& stored;
-        ~BatchRelease() { cache.ReleaseBatch(leader, stored); }
-    } release{*this, self, stored};
-
-    DatabaseConnection& connection = lease.Open();
-    if (self.batch.size() == 1) {
-        std::string statement(row.head);
-        statement += row.values;
-        try {
-            connection.Execute(statement);
-        } catch (const std::exception&) {
-            return {CombinedInsertOutcome::Result::kRefused, std::move(lease)};
+void RowConnectionCache::Lead(Connection connection, std::vector<PendingRow*> batch) {
+    RowConnectionLease lease(shared_from_this(), std::move(connection));
+    batch.reserve(kMaxCombinedRows);
+    for (;;) {
+        StoreBatch(lease, batch);
+        batch.clear();
+        Waiter* next = nullptr;
+        Connection closing;
+        {
+            std::lock_guard lock(mutex_);
+            GatherBatch(batch);
+            if (batch.empty()) {
+                --leaders_;
+                closing = Place(lease.Release(), next);
+            }
         }
-        return {};
-    }
-
-    if (!LearnAtomic(connection, row.table)) {
-        // The rows taken along go alone, and this one too, on its connection.
-        return {CombinedInsertOutcome::Result::kAlone, std::move(lease)};
-    }
-
-    std::size_t length = row.head.size();
-    for (const Waiter* member : self.batch) {
-        length += member->row->values.size() + 1;
-    }
-    std::string statement;
-    statement.reserve(length);
-    statement += row.head;
-    for (std::size_t member = 0; member < self.batch.size(); ++member) {
-        if (member > 0) {
-            statement += ',';
+        if (batch.empty()) {
+            if (next != nullptr) {
+                next->Give(false);
+            }
+            return;
         }
-        statement += self.batch[member]->row->values;
     }
+}
+
+void RowConnectionCache::StoreBatch(RowConnectionLease& lease,
+                                    const std::vector<PendingRow*>& batch) {
+    std::size_t stored = 0;
     try {
-        connection.Execute(statement);
-        stored = true;
-    } catch (const std::exception&) {
-        // Every row now goes through its own attempts; this one keeps the connection for it.
-        return {CombinedInsertOutcome::Result::kAlone, std::move(lease)};
+        DatabaseConnection& connection = lease.Open();
+        if (batch.size() > 1 && LearnAtomic(connection, batch.front()->Row().table)) {
+            const CombinableRow& first = batch.front()->Row();
+            std::size_t length = first.head.size();
+            for (const PendingRow* row : batch) {
+                length += row->Row().values.size() + 1;
+            }
+            std::string statement;
+            statement.reserve(length);
+            statement += first.head;
+            for (const PendingRow* row : batch) {
+                if (row != batch.front()) {
+                    statement += ',';
+                }
+                statement += row->Row().values;
+            }
+            bool combined = true;
+            try {
+                connection.Execute(statement);
+            } catch (const DatabaseError&) {
+                // Every row now goes through its own attempts.
+                combined = false;
+            }
+            if (combined) {
+                for (PendingRow* row : batch) {
+                    row->Stored();
+                }
+                return;
+            }
+        }
+        for (; stored < batch.size(); ++stored) {
+            lease.Open();
+            batch[stored]->StoreAlone(lease);
+        }
+    } catch (const std::exception& error) {
+        // The server cannot be reached: the rows not yet stored would fail the same way alone.
+        for (; stored < batch.size(); ++stored) {
+            batch[stored]->ConnectionFailed(error.what());
+        }
     }
-    return {};
 }
 
 void RowConnectionCache::Close() {
-    std::vector<std::unique_ptr<CachedConnection>> idle;
+    std::vector<Connection> idle;
     std::list<Waiter*> waiting;
+    std::deque<PendingRow*> rows;
     {
         std::lock_guard lock(mutex_);
         closed_ = true;
         idle.swap(idle_);
         created_ -= idle.size();
         waiting.swap(waiting_);
+        rows.swap(rows_);
     }
     for (Waiter* waiter : waiting) {
-        waiter->Give(Grant::kClosed);
+        waiter->Give(true);
+    }
+    for (PendingRow* row : rows) {
+        row->ConnectionFailed(kClosedText);
     }
     // `idle` closes its connections here, outside the lock.
 }
@@ -222,38 +271,23 @@ std::size_t RowConnectionCache::ConnectionCount() const {
 
 std::size_t RowConnectionCache::WaitingCount() const {
     std::lock_guard lock(mutex_);
-    return waiting_.size();
+    return waiting_.size() + rows_.size();
 }
 
-bool RowConnectionCache::TakeFree(Waiter& waiter) {
-    if (closed_) {
-        throw DatabaseError(kClosedText);
-    }
+RowConnectionCache::Connection RowConnectionCache::TakeFree() {
     if (!waiting_.empty()) {
-        return false;
+        return nullptr;
     }
     if (!idle_.empty()) {
-        waiter.connection = std::move(idle_.back());
+        Connection connection = std::move(idle_.back());
         idle_.pop_back();
-        return true;
+        return connection;
     }
     if (created_ < capacity_) {
-        waiter.connection = std::make_unique<CachedConnection>();
         ++created_;
-        return true;
+        return std::make_unique<CachedConnection>();
     }
-    return false;
-}
-
-RowConnectionCache::Grant RowConnectionCache::Wait(Waiter& waiter,
-                                                   std::unique_lock<std::mutex>& lock) {
-    waiting_.push_back(&waiter);
-    lock.unlock();
-    const Grant grant = waiter.Await();
-    if (grant == Grant::kClosed) {
-        throw DatabaseError(kClosedText);
-    }
-    return grant;
+    return nullptr;
 }
 
 bool RowConnectionCache::LearnAtomic(DatabaseConnection& connection, std::string_view table) {
@@ -282,58 +316,70 @@ bool RowConnectionCache::LearnAtomic(DatabaseConnection& connection, std::string
     return atomic;
 }
 
-void RowConnectionCache::GatherBatch(Waiter& leader) {
-    leader.batch.push_back(&leader);
-    std::size_t bytes = leader.row->values.size();
-    for (auto it = waiting_.begin();
-         it != waiting_.end() && leader.batch.size() < kMaxCombinedRows;) {
-        const CombinableRow* row = (*it)->row;
-        if (row == nullptr || row->head != leader.row->head ||
-            bytes + row->values.size() + 1 > kMaxCombinedBytes) {
+void RowConnectionCache::GatherBatch(std::vector<PendingRow*>& batch) {
+    if (rows_.empty()) {
+        return;
+    }
+    const std::string_view head = rows_.front()->Row().head;
+    std::size_t bytes = 0;
+    for (auto it = rows_.begin(); it != rows_.end() && batch.size() < kMaxCombinedRows;) {
+        const CombinableRow& row = (*it)->Row();
+        if (row.head != head) {
             ++it;
             continue;
         }
-        bytes += row->values.size() + 1;
-        leader.batch.push_back(*it);
-        it = waiting_.erase(it);
-    }
-}
-
-void RowConnectionCache::ReleaseBatch(Waiter& leader, bool stored) {
-    for (Waiter* member : leader.batch) {
-        if (member != &leader) {
-            member->Give(stored ? Grant::kStored : Grant::kAlone);
+        if (!batch.empty() && bytes + row.values.size() + 1 > kMaxCombinedBytes) {
+            break;
         }
+        bytes += row.values.size() + 1;
+        batch.push_back(*it);
+        it = rows_.erase(it);
     }
-    leader.batch.clear();
 }
 
-void RowConnectionCache::GiveBack(std::unique_ptr<CachedConnection> connection) noexcept {
+RowConnectionCache::Connection RowConnectionCache::Place(Connection connection, Waiter*& next) {
+    if (closed_) {
+        --created_;
+        return connection;
+    }
+    connection->reused = true;
+    connection->idleSince = std::chrono::steady_clock::now();
+    if (waiting_.empty()) {
+        idle_.push_back(std::move(connection));
+        return nullptr;
+    }
+    next = waiting_.front();
+    waiting_.pop_front();
+    next->connection = std::move(connection);
+    return nullptr;
+}
+
+void RowConnectionCache::GiveBack(Connection connection) noexcept {
     if (connection == nullptr) {
         return;
     }
+    std::vector<PendingRow*> batch;
     Waiter* next = nullptr;
+    Connection closing;
     {
         std::lock_guard lock(mutex_);
-        if (closed_) {
-            --created_;
+        if (!closed_) {
+            batch.reserve(kMaxCombinedRows);
+            GatherBatch(batch);
+        }
+        if (batch.empty()) {
+            closing = Place(std::move(connection), next);
         } else {
-            connection->reused = true;
-            connection->idleSince = std::chrono::steady_clock::now();
-            if (waiting_.empty()) {
-                idle_.push_back(std::move(connection));
-                return;
-            }
-            next = waiting_.front();
-            waiting_.pop_front();
-            next->connection = std::move(connection);
-            if (next->row != nullptr) {
-                GatherBatch(*next);
-            }
+            ++leaders_;
         }
     }
+    if (!batch.empty()) {
+        // Rows came in while every connection was lent: they are stored before it goes back.
+        Lead(std::move(connection), std::move(batch));
+        return;
+    }
     if (next != nullptr) {
-        next->Give(Grant::kConnection);
+        next->Give(false);
     }
     // Closed: the connection closes here, outside the lock.
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <list>
 #include <map>
 #include <memory>
@@ -45,6 +46,8 @@ class RowConnectionLease {
     DatabaseConnection& Open();
     // Open, then run the statement; raises DatabaseError.
     void Execute(std::string_view statement);
+    // The connection, taken out of the lease without giving it back.
+    std::unique_ptr<CachedConnection> Release();
 
   private:
     void GiveBack() noexcept;
@@ -66,23 +69,26 @@ struct CombinableRow {
     std::string_view table;
 };
 
-struct CombinedInsertOutcome {
-    enum class Result {
-        // The row is stored.
-        kStored,
-        // The row was alone and the server refused its own statement on `lease`.
-        kRefused,
-        // The row is not stored: a combined statement with it failed, so it goes alone now;
-        // `lease` may already hold a connection for it.
-        kAlone,
-    };
-    Result result = Result::kStored;
-    RowConnectionLease lease;
+// A row handed to the cache. The cache ends it exactly once, through one of the three calls
+// below, on whatever thread stores it; the row may be gone as soon as that call returns.
+class PendingRow {
+  public:
+    virtual const CombinableRow& Row() const = 0;
+    // A statement with this row and others stored it.
+    virtual void Stored() noexcept = 0;
+    // The row goes through its own attempts on `lease`, whose connection is open.
+    virtual void StoreAlone(RowConnectionLease& lease) noexcept = 0;
+    // No connection could be opened for the row: `error` is the server's or the driver's text.
+    virtual void ConnectionFailed(std::string_view error) noexcept = 0;
+
+  protected:
+    ~PendingRow() = default;
 };
 
 // A bounded set of open connections for one parameter set, shared by the row insert jobs.
 // At most `capacity` connections exist; a job finding all of them lent waits for one, first
-// come first served. Row inserts waiting at the same moment are stored by one statement.
+// come first served. Rows handed in while every connection is busy wait, without a thread, for
+// the next connection to come free; whoever holds it then stores all of them with one statement.
 class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCache> {
   public:
     // A combined statement holds at most this many rows and bytes of values, well inside the
@@ -104,53 +110,52 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     // Waits until a connection is free. Raises DatabaseError once the cache is closed.
     RowConnectionLease Borrow();
 
-    // Stores the row with the other rows waiting at this moment, or alone, at once, when a
-    // connection is free and nobody waits. Raises DatabaseError when no connection can be opened
-    // for it or the cache is closed; rows it was to take along then go alone.
-    CombinedInsertOutcome StoreCombined(const CombinableRow& row);
+    // Stores the row, alone and at once when no connection is storing rows and one is free, and
+    // then goes on storing the rows that came in meanwhile; otherwise leaves the row waiting for
+    // the next statement, and returns. False, with the row untouched, when rows for its table never
+    // go together: the caller stores it on a connection it borrows.
+    bool Submit(PendingRow& row);
 
-    // Wakes every waiting job with an error and closes the idle connections; connections given
-    // back later are closed. Jobs that waited to be combined go alone and fail on Borrow.
+    // Wakes every waiting job with an error, ends the waiting rows with ConnectionFailed and
+    // closes the idle connections; connections given back later are closed.
     void Close();
 
     // Connections that exist, lent or idle.
     std::size_t ConnectionCount() const;
-    // Jobs waiting for a connection or to be combined, not counting those a leader took along.
+    // Jobs waiting for a connection and rows waiting to be stored.
     std::size_t WaitingCount() const;
 
   private:
     friend class RowConnectionLease;
     struct Waiter;
+    using Connection = std::unique_ptr<CachedConnection>;
 
-    enum class Grant {
-        kNone,
-        kConnection,
-        kClosed,
-        // Given to the rows a leader took along.
-        kStored,
-        kAlone,
-    };
-
-    // With the lock held: a connection for `waiter` when nobody waits before it.
-    bool TakeFree(Waiter& waiter);
-    // Queues the waiter, lets go of `lock` and sleeps until it is granted something; raises
-    // DatabaseError when the cache was closed meanwhile.
-    Grant Wait(Waiter& waiter, std::unique_lock<std::mutex>& lock);
-    void GatherBatch(Waiter& leader);
-    void ReleaseBatch(Waiter& leader, bool stored);
-    void GiveBack(std::unique_ptr<CachedConnection> connection) noexcept;
-    CombinedInsertOutcome Lead(Waiter& self, const CombinableRow& row);
+    // With the lock held: a connection when one is free and no job waits for one.
+    Connection TakeFree();
+    // Stores `batch` and then whatever waits, until nothing does; then gives the connection back.
+    void Lead(Connection connection, std::vector<PendingRow*> batch);
+    // With the lock held: the oldest waiting rows that go into one statement.
+    void GatherBatch(std::vector<PendingRow*>& batch);
+    void StoreBatch(RowConnectionLease& lease, const std::vector<PendingRow*>& batch);
     // Asks the server once which engine keeps the table; false when it cannot tell.
     bool LearnAtomic(DatabaseConnection& connection, std::string_view table);
+    // With the lock held: hands the connection to the first waiting job or keeps it idle; once
+    // the cache is closed, returns it to be closed outside the lock. `next` is then the job to
+    // wake, if any.
+    Connection Place(Connection connection, Waiter*& next);
+    void GiveBack(Connection connection) noexcept;
 
     const ConnectionParameters parameters_;
     const std::size_t capacity_;
     const std::chrono::milliseconds checkAfterIdle_;
 
     mutable std::mutex mutex_;
-    std::vector<std::unique_ptr<CachedConnection>> idle_;
+    std::vector<Connection> idle_;
     std::list<Waiter*> waiting_;
+    std::deque<PendingRow*> rows_;
     std::size_t created_ = 0;
+    // Connections storing rows at this moment.
+    std::size_t leaders_ = 0;
     bool closed_ = false;
     // Per table: whether a failed statement leaves nothing behind. Learnt once per cache.
     std::map<std::string, bool, std::less<>> atomicTables_;

@@ -83,8 +83,14 @@ ThreadDBMySQLExecuteForSysLog::ThreadDBMySQLExecuteForSysLog(
       mode_(mode) {}
 
 void ThreadDBMySQLExecuteForSysLog::Execute() {
-    const auto started = std::chrono::steady_clock::now();
-    {
+    started_ = std::chrono::steady_clock::now();
+    completion_ = DeferCompletion();
+    std::binary_semaphore ended{0};
+    const bool direct = !completion_;
+    if (direct) {
+        directEnd_ = &ended;
+    }
+    if (!Submitted()) {
         RowConnectionLease lease;
         try {
             Store(lease);
@@ -94,29 +100,49 @@ void ThreadDBMySQLExecuteForSysLog::Execute() {
         } catch (...) {
             RecordFailure(Place() + " MySQL Connection Error:]");
         }
+        End();
     }
-    const std::chrono::duration<double, std::milli> took =
-        std::chrono::steady_clock::now() - started;
-    elapsed_ = std::llround(took.count());
+    // Under a pool the item may be gone by now.
+    if (direct) {
+        ended.acquire();
+    }
+}
+
+bool ThreadDBMySQLExecuteForSysLog::Submitted() {
+    if (mode_ != RowConnectionMode::kCombinedInserts || TrimControlAndSpaces(statement_).empty()) {
+        return false;
+    }
+    const std::string values =
+        InsertStatement({}, time_, source_, facility_, severity_, InQuotes(message_));
+    if (statement_.size() != kReceiverHead.size() + values.size() ||
+        !statement_.starts_with(kReceiverHead) || !statement_.ends_with(values)) {
+        // Not the receivers' statement for these values: it runs as it is.
+        return false;
+    }
+    std::shared_ptr<RowConnectionCache> cache;
+    try {
+        RequireDriver(driverLibraryPath_);
+        cache = TheRowConnectionCaches().For(parameters_);
+    } catch (const std::exception&) {
+        // Store meets the same failure and reports it.
+        return false;
+    }
+    row_ = CombinableRow{kReceiverHead, std::string_view(statement_).substr(kReceiverHead.size()),
+                         kSyslogTable};
+    return cache->Submit(*this);
 }
 
 void ThreadDBMySQLExecuteForSysLog::Store(RowConnectionLease& lease) {
     RequireDriver(driverLibraryPath_);
-    const bool hasStatement = !TrimControlAndSpaces(statement_).empty();
-    if (hasStatement && mode_ == RowConnectionMode::kCombinedInserts && StoredCombined(lease)) {
-        return;
-    }
-    if (!lease) {
-        lease = mode_ == RowConnectionMode::kOwnConnection
-                    ? RowConnectionLease::Own(parameters_)
-                    : TheRowConnectionCaches().For(parameters_)->Borrow();
-    }
+    lease = mode_ == RowConnectionMode::kOwnConnection
+                ? RowConnectionLease::Own(parameters_)
+                : TheRowConnectionCaches().For(parameters_)->Borrow();
     if (!lease.Open().Connected()) {
         RecordFailure(Place() + " MySQL Connection Error]");
         return;
     }
     SetResultDetail(Place() + " MySQL Connection Succeed]");
-    if (!hasStatement) {
+    if (TrimControlAndSpaces(statement_).empty()) {
         return;
     }
     try {
@@ -128,36 +154,37 @@ void ThreadDBMySQLExecuteForSysLog::Store(RowConnectionLease& lease) {
     RetryCleaned(lease);
 }
 
-// True when the combined insert settled the row's outcome; false when the row goes alone,
-// perhaps on a connection already in `lease`.
-bool ThreadDBMySQLExecuteForSysLog::StoredCombined(RowConnectionLease& lease) {
-    const std::string values =
-        InsertStatement({}, time_, source_, facility_, severity_, InQuotes(message_));
-    if (statement_.size() != kReceiverHead.size() + values.size() ||
-        !statement_.starts_with(kReceiverHead) || !statement_.ends_with(values)) {
-        // Not the receivers' statement for these values: it runs as it is.
-        return false;
+void ThreadDBMySQLExecuteForSysLog::Stored() noexcept {
+    SetResultDetail(Place() + " MySQL Connection Succeed]");
+    End();
+}
+
+void ThreadDBMySQLExecuteForSysLog::StoreAlone(RowConnectionLease& lease) noexcept {
+    SetResultDetail(Place() + " MySQL Connection Succeed]");
+    try {
+        lease.Execute(statement_);
+    } catch (const std::exception&) {
+        RetryCleaned(lease);
     }
-    CombinedInsertOutcome outcome =
-        TheRowConnectionCaches()
-            .For(parameters_)
-            ->StoreCombined(CombinableRow{kReceiverHead,
-                                          std::string_view(statement_).substr(kReceiverHead.size()),
-                                          kSyslogTable});
-    switch (outcome.result) {
-        case CombinedInsertOutcome::Result::kStored:
-            SetResultDetail(Place() + " MySQL Connection Succeed]");
-            return true;
-        case CombinedInsertOutcome::Result::kRefused:
-            lease = std::move(outcome.lease);
-            SetResultDetail(Place() + " MySQL Connection Succeed]");
-            RetryCleaned(lease);
-            return true;
-        case CombinedInsertOutcome::Result::kAlone:
-            lease = std::move(outcome.lease);
-            return false;
+    End();
+}
+
+void ThreadDBMySQLExecuteForSysLog::ConnectionFailed(std::string_view error) noexcept {
+    RecordFailure(Place() + " MySQL Connection Error:" + std::string(TrimControlAndSpaces(error)) +
+                  "]");
+    End();
+}
+
+void ThreadDBMySQLExecuteForSysLog::End() noexcept {
+    const std::chrono::duration<double, std::milli> took =
+        std::chrono::steady_clock::now() - started_;
+    elapsed_ = std::llround(took.count());
+    if (std::binary_semaphore* ended = directEnd_) {
+        ended->release();
+        return;
     }
-    return false;
+    WorkItemCompletion completion = std::move(completion_);
+    completion.Complete();
 }
 
 void ThreadDBMySQLExecuteForSysLog::RetryCleaned(RowConnectionLease& lease) {

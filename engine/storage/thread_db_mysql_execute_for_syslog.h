@@ -1,18 +1,19 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <semaphore>
 #include <string>
 #include <string_view>
 
 #include "engine/alarms/delivery_work_item.h"
 #include "engine/storage/database_client.h"
+#include "engine/storage/row_connection_cache.h"
 #include "engine/storage/syslog_escaping.h"
 #include "foundation/syslog_vocabulary.h"
 
 namespace trevalon {
-
-class RowConnectionLease;
 
 // How a row job reaches the server.
 enum class RowConnectionMode {
@@ -20,8 +21,9 @@ enum class RowConnectionMode {
     kOwnConnection,
     // One of the connections cached for its parameters, given back afterwards.
     kSharedConnections,
-    // The same, and rows whose first insert waits at the same moment are stored by one
-    // statement; when that fails, each row goes through its own attempts.
+    // The same, and rows that wait for a connection at the same moment are stored by one
+    // statement; when that fails, each row goes through its own attempts. A waiting row holds
+    // no worker thread.
     kCombinedInserts,
 };
 
@@ -35,7 +37,7 @@ std::string BuildSyslogInsertStatement(const SyslogRecord& record, std::string_v
 // statement; when the server refuses it, two more follow with the message cleaned in mode 1 and
 // then mode 2. The outcome is in Succeeded ("Passed" until a failure, then "Failed"),
 // ResultDetail and Elapsed.
-class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem {
+class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRow {
   public:
     // Connects only when executed. `message` is the escaped Content; `driverLibraryPath` is the
     // client library, loaded on first use.
@@ -46,7 +48,8 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem {
                                   std::string message, std::string driverLibraryPath,
                                   RowConnectionMode mode = RowConnectionMode::kCombinedInserts);
 
-    // Never raises.
+    // Never raises. Under a pool the item's run ends when its row is stored, which may be after
+    // Execute returned; run directly, Execute returns once the row is stored.
     void Execute() override;
 
     const std::string& OperationName() const { return operationName_; }
@@ -55,9 +58,17 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem {
     std::int64_t Elapsed() const { return elapsed_; }
 
   private:
+    // True when the shared connections took the row to store it with others.
+    bool Submitted();
     void Store(RowConnectionLease& lease);
-    bool StoredCombined(RowConnectionLease& lease);
     void RetryCleaned(RowConnectionLease& lease);
+    // The row's ends, each followed by End.
+    const CombinableRow& Row() const override { return row_; }
+    void Stored() noexcept override;
+    void StoreAlone(RowConnectionLease& lease) noexcept override;
+    void ConnectionFailed(std::string_view error) noexcept override;
+    // Records the elapsed time and ends the run; the item may be gone when this returns.
+    void End() noexcept;
     std::string CleanedStatement(MessageCleaning mode) const;
     std::string Place() const;
     void MarkFailed();
@@ -74,6 +85,11 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem {
     std::string driverLibraryPath_;
     RowConnectionMode mode_;
     std::int64_t elapsed_ = 0;
+    CombinableRow row_;
+    std::chrono::steady_clock::time_point started_{};
+    WorkItemCompletion completion_;
+    // Set when Execute runs outside a pool and waits for the row's end.
+    std::binary_semaphore* directEnd_ = nullptr;
 };
 
 // The row job for one received message with the installation's database settings: Content

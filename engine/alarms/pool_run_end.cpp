@@ -1,0 +1,50 @@
+#include "engine/alarms/pool_run_end.h"
+
+#include "engine/alarms/pool_control_channel.h"
+#include "engine/alarms/pool_counters.h"
+
+namespace trevalon {
+
+PoolRunEnd::PoolRunEnd(PoolCounters& counters, PoolControlChannel& control)
+    : counters_(counters), control_(control) {}
+
+void PoolRunEnd::Run(TOrlTPWorkItem* item) {
+    if (!item->cancelled_.load(std::memory_order_acquire)) {
+        ++counters_.executing;
+        if (item->RunExecute(this)) {
+            // The item is someone else's now; it stays executing until its completion.
+            std::lock_guard lock(mutex_);
+            ++open_;
+            return;
+        }
+        --counters_.executing;
+    }
+    EndRun(item);
+}
+
+void PoolRunEnd::EndDeferredRun(TOrlTPWorkItem* item) noexcept {
+    --counters_.executing;
+    EndRun(item);
+    std::lock_guard lock(mutex_);
+    if (--open_ == 0) {
+        ended_.notify_all();
+    }
+}
+
+void PoolRunEnd::AwaitDeferredRuns() {
+    std::unique_lock lock(mutex_);
+    ended_.wait(lock, [this] { return open_ == 0; });
+}
+
+void PoolRunEnd::EndRun(TOrlTPWorkItem* item) noexcept {
+    {
+        std::lock_guard lock(counters_.pooledLock);
+        --counters_.pooled;
+    }
+    if (!control_.Post(ControlMessage{ControlMessage::Kind::ItemDone, 0, item})) {
+        // The pool is being released; nobody will receive the item any more.
+        delete item;
+    }
+}
+
+}  // namespace trevalon

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+
+#include "engine/alarms/work_item.h"
+
+namespace trevalon {
+
+class PoolControlChannel;
+struct PoolCounters;
+
+// The worker side of a run: runs the item unless it was cancelled, then takes it off the
+// counters and tells the scheduler it is done. A run whose item deferred its end is ended the
+// same way when the item's completion is completed, on whatever thread that happens.
+class PoolRunEnd final : public WorkItemRunEnd {
+  public:
+    PoolRunEnd(PoolCounters& counters, PoolControlChannel& control);
+
+    // Worker thread.
+    void Run(TOrlTPWorkItem* item);
+    void EndDeferredRun(TOrlTPWorkItem* item) noexcept override;
+
+    // Once no worker runs any more: waits until every deferred run has ended.
+    void AwaitDeferredRuns();
+
+  private:
+    void EndRun(TOrlTPWorkItem* item) noexcept;
+
+    PoolCounters& counters_;
+    PoolControlChannel& control_;
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    // Deferred runs not yet ended; below zero for a moment when one ends before its worker has
+    // counted it.
+    int open_ = 0;
+};
+
+}  // namespace trevalon
