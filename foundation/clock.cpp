@@ -13,6 +13,27 @@ class SystemClock final : public Clock {
 };
 
 const SystemClock kSystemClock;
+
+// At least `width` digits, zero-padded, as "%0*d" writes them; every message formats a few.
+void AppendDigits(std::string& text, int value, int width) {
+    if (value < 0) {
+        text += '-';
+        value = -value;
+        --width;
+    }
+    char digits[12];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (; count < width; --width) {
+        text += '0';
+    }
+    while (count > 0) {
+        text += digits[--count];
+    }
+}
 std::atomic<const Clock*> gClock{&kSystemClock};
 
 }  // namespace
@@ -53,15 +74,24 @@ LocalTime LocalNow() {
 }
 
 std::string FormatDateTime(const LocalTime& local) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", local.year, local.month,
-                  local.day, local.hour, local.minute, local.second);
+    std::string text = FormatDate(local);
+    text += ' ';
+    AppendDigits(text, local.hour, 2);
+    text += ':';
+    AppendDigits(text, local.minute, 2);
+    text += ':';
+    AppendDigits(text, local.second, 2);
     return text;
 }
 
 std::string FormatDate(const LocalTime& local) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", local.year, local.month, local.day);
+    std::string text;
+    text.reserve(19);
+    AppendDigits(text, local.year, 4);
+    text += '-';
+    AppendDigits(text, local.month, 2);
+    text += '-';
+    AppendDigits(text, local.day, 2);
     return text;
 }
 

@@ -28,7 +28,9 @@ bool PoolControlChannel::Post(const ControlMessage& message) {
         }
         ring_[(head_ + count_) % kCapacity] = message;
         ++count_;
+        // One wake-up is enough for everything posted until the reader runs.
         wakeReader = readerWaiting_;
+        readerWaiting_ = false;
         wakeOthers = itemDone && waitingItemDone_ == 0 && waitingOthers_ > 0 && count_ < kCapacity;
     }
     if (wakeReader) {
@@ -40,11 +42,20 @@ bool PoolControlChannel::Post(const ControlMessage& message) {
     return true;
 }
 
-void PoolControlChannel::Receive(std::deque<ControlMessage>& inbox, std::optional<Deadline> until) {
+void PoolControlChannel::Receive(std::deque<ControlMessage>& inbox, std::optional<Deadline> until,
+                                 std::chrono::microseconds nap) {
     bool wakeItemDone = false;
     bool wakeOthers = false;
     {
         std::unique_lock lock(mutex_);
+        if (count_ == 0 && nap > std::chrono::microseconds::zero()) {
+            Deadline napEnd = std::chrono::steady_clock::now() + nap;
+            if (until && *until < napEnd) {
+                napEnd = *until;
+            }
+            // Senders waiting for room are never kept behind a nap: the channel is empty.
+            arrived_.wait_until(lock, napEnd, [this] { return count_ > 0 || closed_; });
+        }
         readerWaiting_ = true;
         if (until) {
             arrived_.wait_until(lock, *until, [this] { return count_ > 0; });

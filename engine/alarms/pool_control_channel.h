@@ -48,8 +48,11 @@ class PoolControlChannel {
     bool Post(const ControlMessage& message);
 
     // The reader. Waits until a message arrives or `until` passes, then moves every message
-    // there is to the end of `inbox`, oldest first.
-    void Receive(std::deque<ControlMessage>& inbox, std::optional<Deadline> until);
+    // there is to the end of `inbox`, oldest first. With a `nap`, a reader finding nothing first
+    // waits that long without asking senders to wake it: while work streams in, one wake-up
+    // then takes a whole nap's worth of messages instead of one each.
+    void Receive(std::deque<ControlMessage>& inbox, std::optional<Deadline> until,
+                 std::chrono::microseconds nap = {});
 
     // Posts fail from now on, waiting senders included.
     void Close();

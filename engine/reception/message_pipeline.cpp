@@ -141,6 +141,14 @@ void MessagePipeline::OnStreamMessage(std::string_view message, const std::strin
     Process(MakeSyslogRecord(ReadSyslogMessage(message, ""), peerAddress), variant_.tcpCodes);
 }
 
+void MessagePipeline::OnBurst(bool begins) {
+    if (begins) {
+        HoldSyslogFile();
+    } else {
+        ReleaseSyslogFile();
+    }
+}
+
 void MessagePipeline::Process(SyslogRecord record, const PipelinePlaceCodes& codes) {
     const std::shared_ptr<const ConfigurationSnapshot> configuration = cache_.Snapshot();
     Alarms alarms;

@@ -70,4 +70,8 @@ void SyslogEngine::OnStreamMessage(std::string_view message, const std::string& 
     pipeline_->OnStreamMessage(message, peerAddress);
 }
 
+void SyslogEngine::OnBurst(bool begins) {
+    pipeline_->OnBurst(begins);
+}
+
 }  // namespace trevalon

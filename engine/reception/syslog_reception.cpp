@@ -33,12 +33,13 @@ std::uint16_t PortSetting(const std::string& text) {
 
 SyslogReception::SyslogReception(SyslogMessageSink& sink, const EngineSettings& settings)
     : settings_(settings),
-      udp_([&sink](std::string_view datagram, const std::string& sender) {
-          sink.OnDatagram(datagram, sender);
-      }),
+      udp_([&sink](std::string_view datagram,
+                   const std::string& sender) { sink.OnDatagram(datagram, sender); },
+           [&sink](bool begins) { sink.OnBurst(begins); }),
       tcp_([&sink](std::string_view message,
                    const std::string& peer) { sink.OnStreamMessage(message, peer); },
-           LogConnectionError, LogRefusedConnections) {}
+           LogConnectionError, LogRefusedConnections,
+           [&sink](bool begins) { sink.OnBurst(begins); }) {}
 
 void SyslogReception::StartReceivers() {
     if (settings_.System.SysLogUDPEnable && !udp_.Active()) {

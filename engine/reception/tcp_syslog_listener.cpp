@@ -42,10 +42,12 @@ struct TcpSyslogListener::Connection {
 
 TcpSyslogListener::TcpSyslogListener(MessageHandler onMessage,
                                      ConnectionErrorHandler onConnectionError,
-                                     RefusalHandler onRefusal, std::size_t maxConnections)
+                                     RefusalHandler onRefusal, BurstHandler onBurst,
+                                     std::size_t maxConnections)
     : onMessage_(std::move(onMessage)),
       onConnectionError_(std::move(onConnectionError)),
       onRefusal_(std::move(onRefusal)),
+      onBurst_(std::move(onBurst)),
       maxConnections_(maxConnections) {}
 
 TcpSyslogListener::~TcpSyslogListener() {
@@ -174,7 +176,13 @@ void TcpSyslogListener::Serve(Connection& connection) {
             failed = count < 0;
             break;
         }
+        if (onBurst_) {
+            onBurst_(true);
+        }
         framer.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(count)), sink);
+        if (onBurst_) {
+            onBurst_(false);
+        }
     }
     framer.Finish(sink);
     if (failed && onConnectionError_) {

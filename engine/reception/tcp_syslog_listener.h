@@ -25,12 +25,15 @@ class TcpSyslogListener {
     using ConnectionErrorHandler = std::function<void()>;
     // Called once at the start of each burst of refused connections.
     using RefusalHandler = std::function<void(std::size_t openConnections)>;
+    // Called on a connection's thread with true before the messages of one read are handled,
+    // and with false after them.
+    using BurstHandler = std::function<void(bool begins)>;
 
     // More connections than this are refused, so a flood cannot exhaust threads and files.
     static constexpr std::size_t kDefaultMaxConnections = 1000;
 
     TcpSyslogListener(MessageHandler onMessage, ConnectionErrorHandler onConnectionError,
-                      RefusalHandler onRefusal,
+                      RefusalHandler onRefusal, BurstHandler onBurst = {},
                       std::size_t maxConnections = kDefaultMaxConnections);
     ~TcpSyslogListener();
     TcpSyslogListener(const TcpSyslogListener&) = delete;
@@ -54,6 +57,7 @@ class TcpSyslogListener {
     MessageHandler onMessage_;
     ConnectionErrorHandler onConnectionError_;
     RefusalHandler onRefusal_;
+    BurstHandler onBurst_;
     std::size_t maxConnections_;
     std::chrono::milliseconds readTimeout_{5000};
 

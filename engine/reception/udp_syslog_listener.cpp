@@ -14,7 +14,8 @@
 
 namespace trevalon {
 
-UdpSyslogListener::UdpSyslogListener(DatagramHandler handler) : handler_(std::move(handler)) {}
+UdpSyslogListener::UdpSyslogListener(DatagramHandler handler, BurstHandler onBurst)
+    : handler_(std::move(handler)), onBurst_(std::move(onBurst)) {}
 
 UdpSyslogListener::~UdpSyslogListener() {
     Deactivate();
@@ -63,8 +64,12 @@ void UdpSyslogListener::Listen(std::size_t bufferSize) {
         if (platform::WaitReadable(socket_, wakeFd_, -1) != platform::Readiness::kReadable) {
             return;
         }
+        if (onBurst_) {
+            onBurst_(true);
+        }
         // Everything that is waiting is taken before the next wait; a flood still lets Deactivate
         // in.
+        std::size_t handled = 0;
         while (!stopping_.load(std::memory_order_relaxed)) {
             sockaddr_in sender{};
             iovec piece{buffer.data(), buffer.size()};
@@ -83,6 +88,15 @@ void UdpSyslogListener::Listen(std::size_t bufferSize) {
             char dotted[INET_ADDRSTRLEN] = {};
             inet_ntop(AF_INET, &sender.sin_addr, dotted, sizeof dotted);
             handler_(std::string_view(buffer.data(), static_cast<std::size_t>(received)), dotted);
+            ++handled;
+        }
+        if (onBurst_) {
+            onBurst_(false);
+        }
+        if (handled >= kStreamingBurst) {
+            // Messages are streaming in: let a few more gather in the socket before waking up
+            // again, instead of waking up for each. Deactivate ends the pause at once.
+            platform::WaitReadable(wakeFd_, -1, kStreamingPause);
         }
     }
 }

@@ -15,12 +15,19 @@ class UdpSyslogListener {
   public:
     using DatagramHandler =
         std::function<void(std::string_view datagram, const std::string& senderAddress)>;
+    // Called with true before the first datagram of those waiting together, and with false once
+    // they are all handled.
+    using BurstHandler = std::function<void(bool begins)>;
 
     // The socket asks the kernel for this much receive buffer, so bursts wait in the kernel
     // instead of being dropped while a message is handled.
     static constexpr int kSocketReceiveBuffer = 8 * 1024 * 1024;
+    // After handling this many datagrams in one go, the listener pauses kStreamingPause
+    // milliseconds before it looks again: the socket buffer holds far more than arrives meanwhile.
+    static constexpr std::size_t kStreamingBurst = 2;
+    static constexpr int kStreamingPause = 1;
 
-    explicit UdpSyslogListener(DatagramHandler handler);
+    explicit UdpSyslogListener(DatagramHandler handler, BurstHandler onBurst = {});
     ~UdpSyslogListener();
     UdpSyslogListener(const UdpSyslogListener&) = delete;
     UdpSyslogListener& operator=(const UdpSyslogListener&) = delete;
@@ -38,6 +45,7 @@ class UdpSyslogListener {
     void Listen(std::size_t bufferSize);
 
     DatagramHandler handler_;
+    BurstHandler onBurst_;
     int socket_ = -1;
     int wakeFd_ = -1;
     std::uint16_t boundPort_ = 0;

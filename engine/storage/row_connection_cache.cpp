@@ -148,10 +148,14 @@ bool RowConnectionCache::Submit(PendingRow& row) {
                 return false;
             }
             rows_.push_back(&row);
+            if (rows_.size() == kMaxCombinedRows) {
+                fullBatch_.notify_one();
+            }
             // While a connection stores rows, the rows coming in wait for its next statement:
             // one statement with many rows costs the server little more than one with a single
-            // row. A further connection starts when a whole statement's worth is waiting.
-            if (leaders_ > 0 && rows_.size() < kMaxCombinedRows) {
+            // row. A further connection starts when rows pile up, as they do while a statement
+            // waits on the server.
+            if (leaders_ > 0 && rows_.size() < kBacklogForAnotherConnection) {
                 return true;
             }
             connection = TakeFree();
@@ -176,12 +180,21 @@ void RowConnectionCache::Lead(Connection connection, std::vector<PendingRow*> ba
     RowConnectionLease lease(shared_from_this(), std::move(connection));
     batch.reserve(kMaxCombinedRows);
     for (;;) {
+        const auto began = std::chrono::steady_clock::now();
+        const bool streaming = batch.size() >= kStreamingBatch;
         StoreBatch(lease, batch);
         batch.clear();
         Waiter* next = nullptr;
         Connection closing;
         {
-            std::lock_guard lock(mutex_);
+            std::unique_lock lock(mutex_);
+            if (streaming) {
+                // Rows are streaming in: a statement costs the server about as much as
+                // seventy rows, so the next one waits a moment to take more of them along.
+                fullBatch_.wait_until(lock, began + kGatherWindow, [this] {
+                    return closed_ || rows_.size() >= kMaxCombinedRows;
+                });
+            }
             GatherBatch(batch);
             if (batch.empty()) {
                 --leaders_;
@@ -255,6 +268,7 @@ void RowConnectionCache::Close() {
         waiting.swap(waiting_);
         rows.swap(rows_);
     }
+    fullBatch_.notify_all();
     for (Waiter* waiter : waiting) {
         waiter->Give(true);
     }

@@ -97,6 +97,12 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     static constexpr std::size_t kMaxCombinedBytes = 512 * 1024;
     // A connection idle for longer is checked before use and reopened when the server dropped it.
     static constexpr std::chrono::milliseconds kCheckAfterIdle{1000};
+    // A connection that stored at least kStreamingBatch rows starts its next statement no sooner
+    // than kGatherWindow after the last one began, unless a whole statement's worth is waiting.
+    static constexpr std::size_t kStreamingBatch = 20;
+    static constexpr std::chrono::milliseconds kGatherWindow{4};
+    // Rows waiting while every storing connection is busy that make a further connection start.
+    static constexpr std::size_t kBacklogForAnotherConnection = 250;
 
     RowConnectionCache(ConnectionParameters parameters, std::size_t capacity,
                        std::chrono::milliseconds checkAfterIdle = kCheckAfterIdle);
@@ -153,6 +159,7 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     std::vector<Connection> idle_;
     std::list<Waiter*> waiting_;
     std::deque<PendingRow*> rows_;
+    std::condition_variable fullBatch_;
     std::size_t created_ = 0;
     // Connections storing rows at this moment.
     std::size_t leaders_ = 0;

@@ -5,6 +5,7 @@
 
 #include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
+#include "platform/appending_file.h"
 #include "platform/errno_text.h"
 #include "platform/file_append.h"
 
@@ -13,17 +14,20 @@ namespace {
 
 // The UDP listener and every TCP connection thread append; one line at a time.
 std::mutex gAppendMutex;
+// Open only while a receiver holds it.
+platform::AppendingFile gHeldFile;
+int gHolds = 0;
 
 void AppendField(std::string& line, std::string_view field) {
-    for (const char c : field) {
-        if (c == '\r') {
-            line += "#015";
-        } else if (c == '\n') {
-            line += "#012";
-        } else {
-            line += c;
+    std::size_t plain = 0;
+    for (std::size_t at = 0; at < field.size(); ++at) {
+        if (field[at] == '\r' || field[at] == '\n') {
+            line.append(field, plain, at - plain);
+            line += field[at] == '\r' ? "#015" : "#012";
+            plain = at + 1;
         }
     }
+    line.append(field, plain);
 }
 
 // A message framed by its line feed on a TCP stream keeps it in its Content; in the file the
@@ -72,12 +76,25 @@ void AppendSyslogLine(const SyslogRecord& record) {
     {
         std::lock_guard lock(gAppendMutex);
         // The name is taken under the lock so that lines keep their order across midnight.
-        error = platform::AppendToFile(SyslogFileName(settings, LocalNow()), line);
+        const std::string name = SyslogFileName(settings, LocalNow());
+        error = gHolds > 0 ? gHeldFile.Append(name, line) : platform::AppendToFile(name, line);
     }
     if (error != 0) {
         WriteDiagnostic(
             WithErrorText(catalogue::kBackupSyslogFileInvalid, platform::ErrnoText(error)),
             kLevelWarning);
+    }
+}
+
+void HoldSyslogFile() {
+    std::lock_guard lock(gAppendMutex);
+    ++gHolds;
+}
+
+void ReleaseSyslogFile() {
+    std::lock_guard lock(gAppendMutex);
+    if (--gHolds == 0) {
+        gHeldFile.Close();
     }
 }
 

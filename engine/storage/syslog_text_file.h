@@ -24,4 +24,11 @@ std::string SyslogFileLine(const SyslogRecord& record);
 // never raised.
 void AppendSyslogLine(const SyslogRecord& record);
 
+// While a receiver handles messages that arrived together, it holds the file open: the lines of
+// a burst then cost one open, not one each. The file is closed when the last hold is released,
+// and opened afresh at least every second, so a file moved away meanwhile is soon created again.
+// Each hold is released once, on any thread.
+void HoldSyslogFile();
+void ReleaseSyslogFile();
+
 }  // namespace trevalon

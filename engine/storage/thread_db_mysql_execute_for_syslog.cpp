@@ -109,14 +109,8 @@ void ThreadDBMySQLExecuteForSysLog::Execute() {
 }
 
 bool ThreadDBMySQLExecuteForSysLog::Submitted() {
-    if (mode_ != RowConnectionMode::kCombinedInserts || TrimControlAndSpaces(statement_).empty()) {
-        return false;
-    }
-    const std::string values =
-        InsertStatement({}, time_, source_, facility_, severity_, InQuotes(message_));
-    if (statement_.size() != kReceiverHead.size() + values.size() ||
-        !statement_.starts_with(kReceiverHead) || !statement_.ends_with(values)) {
-        // Not the receivers' statement for these values: it runs as it is.
+    if (mode_ != RowConnectionMode::kCombinedInserts || !IsReceiversStatement()) {
+        // Any other statement runs as it is.
         return false;
     }
     std::shared_ptr<RowConnectionCache> cache;
@@ -130,6 +124,16 @@ bool ThreadDBMySQLExecuteForSysLog::Submitted() {
     row_ = CombinableRow{kReceiverHead, std::string_view(statement_).substr(kReceiverHead.size()),
                          kSyslogTable};
     return cache->Submit(*this);
+}
+
+bool ThreadDBMySQLExecuteForSysLog::IsReceiversStatement() const {
+    if (builtHere_) {
+        return true;
+    }
+    const std::string values =
+        InsertStatement({}, time_, source_, facility_, severity_, InQuotes(message_));
+    return statement_.size() == kReceiverHead.size() + values.size() &&
+           statement_.starts_with(kReceiverHead) && statement_.ends_with(values);
 }
 
 void ThreadDBMySQLExecuteForSysLog::Store(RowConnectionLease& lease) {
@@ -232,12 +236,14 @@ std::unique_ptr<ThreadDBMySQLExecuteForSysLog> MakeSyslogRowJob(const SyslogReco
     const EngineSettings& settings = TheEngineSettings();
     std::string message = EscapeSyslogContent(record.Content, escaping);
     std::string statement = BuildSyslogInsertStatement(record, message);
-    return std::make_unique<ThreadDBMySQLExecuteForSysLog>(
+    auto job = std::make_unique<ThreadDBMySQLExecuteForSysLog>(
         std::string(kInsertOperation), settings.Database.Host, settings.Database.Port,
         std::string(kDefaultDatabaseName), settings.Database.DBUsername,
         settings.Database.DBPassword, std::move(statement), record.TimeStamp, record.Source,
         record.FacilityName, record.SeverityName, std::move(message), DriverLibraryPath(settings),
         mode);
+    job->builtHere_ = true;
+    return job;
 }
 
 }  // namespace trevalon

@@ -58,6 +58,12 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     std::int64_t Elapsed() const { return elapsed_; }
 
   private:
+    friend std::unique_ptr<ThreadDBMySQLExecuteForSysLog> MakeSyslogRowJob(const SyslogRecord&,
+                                                                           ContentEscaping,
+                                                                           RowConnectionMode);
+
+    // Whether the statement is the receivers' statement for the job's values.
+    bool IsReceiversStatement() const;
     // True when the shared connections took the row to store it with others.
     bool Submitted();
     void Store(RowConnectionLease& lease);
@@ -85,6 +91,8 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     std::string driverLibraryPath_;
     RowConnectionMode mode_;
     std::int64_t elapsed_ = 0;
+    // Known to be the receivers' statement, because it was built here.
+    bool builtHere_ = false;
     CombinableRow row_;
     std::chrono::steady_clock::time_point started_{};
     WorkItemCompletion completion_;

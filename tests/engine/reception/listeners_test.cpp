@@ -129,7 +129,7 @@ class TcpListenerTest : public ::testing::Test {
     TcpSyslogListener MakeListener(std::size_t maxConnections = 1000) {
         return TcpSyslogListener(
             [this](std::string_view m, const std::string& s) { inbox.Add(m, s); },
-            [this] { inbox.AddError(); }, [this](std::size_t) { ++refusals; }, maxConnections);
+            [this] { inbox.AddError(); }, [this](std::size_t) { ++refusals; }, {}, maxConnections);
     }
     Inbox inbox;
     std::atomic<int> refusals{0};
