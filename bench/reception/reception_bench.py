@@ -280,7 +280,14 @@ def wait_database_quiet(patience=180):
     log("the database server did not come to rest; measuring anyway")
 
 
-def run_once(args, kind, table, rate, seconds, number):
+def stall_database(seconds):
+    """A session that holds the global read lock: inserts wait as on a server that hangs."""
+    return subprocess.Popen(["mariadb", "-uroot", "--password=", "-e",
+                             f"FLUSH TABLES WITH READ LOCK; SELECT SLEEP({seconds:.0f})"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def run_once(args, kind, table, rate, seconds, number, stall=False):
     if table:
         wait_database_quiet()
     folder = tempfile.mkdtemp(prefix=f"reception-{kind}-", dir=args.work)
@@ -297,6 +304,7 @@ def run_once(args, kind, table, rate, seconds, number):
     counter = LineCounter(receiver.file_pattern())
     database = mariadb_pid()
     cpu_before = (cpu_seconds(receiver.process.pid), cpu_seconds(database) if database else None)
+    staller = stall_database(seconds) if stall else None
     try:
         sender = subprocess.run(
             [args.sender, "127.0.0.1", str(port), str(count), str(rate), host, marker],
@@ -306,6 +314,8 @@ def run_once(args, kind, table, rate, seconds, number):
             raise RuntimeError("sender failed: " + sender.stdout + sender.stderr)
         last_send = int(report["last_send_ns"]) / 1e9
         sent = int(report["sent"])
+        if staller:
+            staller.wait()
 
         in_file = in_table = 0
         file_done = table_done = None
@@ -393,7 +403,7 @@ def ommysql_present():
     return "/ommysql.so" in found.stdout
 
 
-def climb(args, kind, table, rates, seconds, summary, number):
+def climb(args, kind, table, rates, seconds, summary, number, stall=False):
     if table and kind.startswith("rsyslog") and not ommysql_present():
         log(f"{kind}: ommysql (rsyslog-mysql) is missing, so no file+table runs")
         return
@@ -401,7 +411,7 @@ def climb(args, kind, table, rates, seconds, summary, number):
     lag = {"file": None, "table": None, "both": None}
     for rate in rates:
         number[0] += 1
-        result = run_once(args, kind, table, rate, seconds, number[0])
+        result = run_once(args, kind, table, rate, seconds, number[0], stall)
         log(describe(result))
         outcomes = {"file": result["file_ok"]}
         if table:
@@ -414,7 +424,8 @@ def climb(args, kind, table, rates, seconds, summary, number):
                             if key == "table" else max(result["file_lag"], result["table_lag"]))
         if not any(outcomes.values()):
             break
-    summary.append((kind, "file+table" if table else "file", seconds, best, lag))
+    mode = "file+stalled" if stall else "file+table" if table else "file"
+    summary.append((kind, mode, seconds, best, lag))
 
 
 def main():
@@ -425,7 +436,9 @@ def main():
     parser.add_argument("--work", default=tempfile.gettempdir(), help="folder for run folders")
     parser.add_argument("--receivers", default="trevalon,rsyslog,rsyslog-4m",
                         help="trevalon, rsyslog (kernel default buffer), rsyslog-<size>")
-    parser.add_argument("--modes", default="file,file+table")
+    parser.add_argument("--modes", default="file,file+table",
+                        help="file, file+table, file+stalled-table (the table's server holds"
+                             " every insert for the whole send)")
     parser.add_argument("--file-rates", default="25000,50000,75000,100000,125000,150000,0",
                         help="rates per second to climb for file only; 0 = the sender's limit")
     parser.add_argument("--table-rates", default="5000,10000,15000,20000,30000,40000,60000")
@@ -442,7 +455,7 @@ def main():
     args.work = os.path.abspath(args.work)
 
     modes = args.modes.split(",")
-    if "file+table" in modes:
+    if "file+table" in modes or "file+stalled-table" in modes:
         prepare_rsyslog_database()
     log(f"reception benchmark {datetime.datetime.now():%Y-%m-%d %H:%M:%S},"
         f" {os.cpu_count()} cores, load {os.getloadavg()[0]:.2f}")
@@ -450,14 +463,15 @@ def main():
     number = [0]
     try:
         for mode in modes:
-            table = mode == "file+table"
+            stall = mode == "file+stalled-table"
+            table = mode == "file+table" or stall
             rates = [float(rate) for rate in
                      (args.table_rates if table else args.file_rates).split(",")]
             seconds = args.table_seconds if table else args.file_seconds
             for kind in args.receivers.split(","):
-                climb(args, kind, table, rates, seconds, summary, number)
+                climb(args, kind, table, rates, seconds, summary, number, stall)
     finally:
-        if "file+table" in modes:
+        if "file+table" in modes or "file+stalled-table" in modes:
             sql(f"drop database if exists {RSYSLOG_DATABASE}")
 
     log(f"\nfinished {datetime.datetime.now():%Y-%m-%d %H:%M:%S}, load {os.getloadavg()[0]:.2f}")

@@ -29,7 +29,8 @@ bool PoolControlChannel::Post(const ControlMessage& message) {
         ring_[(head_ + count_) % kCapacity] = message;
         ++count_;
         // One wake-up is enough for everything posted until the reader runs.
-        wakeReader = readerWaiting_;
+        // A napping reader is woken only when the channel fills: senders must not wait for room.
+        wakeReader = readerWaiting_ || (readerNapping_ && count_ == kCapacity / 2);
         readerWaiting_ = false;
         wakeOthers = itemDone && waitingItemDone_ == 0 && waitingOthers_ > 0 && count_ < kCapacity;
     }
@@ -53,8 +54,10 @@ void PoolControlChannel::Receive(std::deque<ControlMessage>& inbox, std::optiona
             if (until && *until < napEnd) {
                 napEnd = *until;
             }
-            // Senders waiting for room are never kept behind a nap: the channel is empty.
-            arrived_.wait_until(lock, napEnd, [this] { return count_ > 0 || closed_; });
+            readerNapping_ = true;
+            arrived_.wait_until(lock, napEnd,
+                                [this] { return count_ >= kCapacity / 2 || closed_; });
+            readerNapping_ = false;
         }
         readerWaiting_ = true;
         if (until) {

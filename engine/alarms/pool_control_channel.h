@@ -73,6 +73,7 @@ class PoolControlChannel {
     std::size_t waitingItemDone_ = 0;
     std::size_t waitingOthers_ = 0;
     bool readerWaiting_ = false;
+    bool readerNapping_ = false;
     bool closed_ = false;
 };
 

@@ -141,11 +141,17 @@ void MessagePipeline::OnStreamMessage(std::string_view message, const std::strin
     Process(MakeSyslogRecord(ReadSyslogMessage(message, ""), peerAddress), variant_.tcpCodes);
 }
 
-void MessagePipeline::OnBurst(bool begins) {
-    if (begins) {
-        HoldSyslogFile();
-    } else {
-        ReleaseSyslogFile();
+void MessagePipeline::OnBurst(BurstEvent event) {
+    switch (event) {
+        case BurstEvent::kBegins:
+            HoldSyslogFile();
+            return;
+        case BurstEvent::kBatchDone:
+            FlushSyslogFile();
+            return;
+        case BurstEvent::kEnds:
+            ReleaseSyslogFile();
+            return;
     }
 }
 

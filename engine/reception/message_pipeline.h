@@ -52,7 +52,7 @@ class MessagePipeline final : public SyslogMessageSink {
 
     void OnDatagram(std::string_view datagram, const std::string& senderAddress) override;
     void OnStreamMessage(std::string_view message, const std::string& peerAddress) override;
-    void OnBurst(bool begins) override;
+    void OnBurst(BurstEvent event) override;
 
   private:
     void Process(SyslogRecord record, const PipelinePlaceCodes& codes);

@@ -4,6 +4,7 @@
 #include "engine/alarms/thread_pool_manager.h"
 #include "engine/storage/configuration_loaders.h"
 #include "engine/storage/row_connection_caches.h"
+#include "engine/storage/thread_db_mysql_execute_for_syslog.h"
 #include "foundation/engine_settings.h"
 
 namespace trevalon {
@@ -35,6 +36,9 @@ void SyslogEngine::Initialise(DatabaseConnection& connection) {
     }
     LoadAlarmMethods(connection, cache_);
     LoadRulesAndContacts(connection, cache_);
+    if (settings_.DbBackup.Enable) {
+        WarmUpSyslogRowConnections();
+    }
 }
 
 void SyslogEngine::StartReceivers() {
@@ -70,8 +74,8 @@ void SyslogEngine::OnStreamMessage(std::string_view message, const std::string& 
     pipeline_->OnStreamMessage(message, peerAddress);
 }
 
-void SyslogEngine::OnBurst(bool begins) {
-    pipeline_->OnBurst(begins);
+void SyslogEngine::OnBurst(BurstEvent event) {
+    pipeline_->OnBurst(event);
 }
 
 }  // namespace trevalon

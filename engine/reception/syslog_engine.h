@@ -45,7 +45,7 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
   private:
     void OnDatagram(std::string_view datagram, const std::string& senderAddress) override;
     void OnStreamMessage(std::string_view message, const std::string& peerAddress) override;
-    void OnBurst(bool begins) override;
+    void OnBurst(BurstEvent event) override;
 
     OwnerLoop& owner_;
     const EngineSettings& settings_;

@@ -35,11 +35,11 @@ SyslogReception::SyslogReception(SyslogMessageSink& sink, const EngineSettings& 
     : settings_(settings),
       udp_([&sink](std::string_view datagram,
                    const std::string& sender) { sink.OnDatagram(datagram, sender); },
-           [&sink](bool begins) { sink.OnBurst(begins); }),
+           [&sink](BurstEvent event) { sink.OnBurst(event); }),
       tcp_([&sink](std::string_view message,
                    const std::string& peer) { sink.OnStreamMessage(message, peer); },
            LogConnectionError, LogRefusedConnections,
-           [&sink](bool begins) { sink.OnBurst(begins); }) {}
+           [&sink](BurstEvent event) { sink.OnBurst(event); }) {}
 
 void SyslogReception::StartReceivers() {
     if (settings_.System.SysLogUDPEnable && !udp_.Active()) {

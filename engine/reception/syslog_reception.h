@@ -16,8 +16,8 @@ class SyslogMessageSink {
     virtual ~SyslogMessageSink() = default;
     virtual void OnDatagram(std::string_view datagram, const std::string& senderAddress) = 0;
     virtual void OnStreamMessage(std::string_view message, const std::string& peerAddress) = 0;
-    // A receiver begins or ends handling messages that arrived together.
-    virtual void OnBurst(bool begins) = 0;
+    // A receiver begins, goes on or ends handling messages that arrived together.
+    virtual void OnBurst(BurstEvent event) = 0;
 };
 
 // The two listeners of the engine and the operations that switch them, on the owner thread.

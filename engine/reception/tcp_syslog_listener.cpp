@@ -177,11 +177,11 @@ void TcpSyslogListener::Serve(Connection& connection) {
             break;
         }
         if (onBurst_) {
-            onBurst_(true);
+            onBurst_(BurstEvent::kBegins);
         }
         framer.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(count)), sink);
         if (onBurst_) {
-            onBurst_(false);
+            onBurst_(BurstEvent::kEnds);
         }
     }
     framer.Finish(sink);

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <thread>
 
+#include "engine/reception/burst_event.h"
+
 namespace trevalon {
 
 // The TCP syslog listener: all interfaces, one thread per connection, nothing ever sent to the
@@ -25,9 +27,8 @@ class TcpSyslogListener {
     using ConnectionErrorHandler = std::function<void()>;
     // Called once at the start of each burst of refused connections.
     using RefusalHandler = std::function<void(std::size_t openConnections)>;
-    // Called on a connection's thread with true before the messages of one read are handled,
-    // and with false after them.
-    using BurstHandler = std::function<void(bool begins)>;
+    // Called on a connection's thread before and after the messages of one read are handled.
+    using BurstHandler = std::function<void(BurstEvent event)>;
 
     // More connections than this are refused, so a flood cannot exhaust threads and files.
     static constexpr std::size_t kDefaultMaxConnections = 1000;

@@ -1,5 +1,6 @@
 #include "engine/reception/udp_syslog_listener.h"
 
+#include <array>
 #include <cerrno>
 #include <system_error>
 #include <vector>
@@ -59,39 +60,54 @@ void UdpSyslogListener::Deactivate() {
 }
 
 void UdpSyslogListener::Listen(std::size_t bufferSize) {
-    std::vector<char> buffer(bufferSize);
+    // One receive call takes up to kBatch datagrams, each into a buffer of its own.
+    std::vector<char> buffers(bufferSize * kBatch);
+    std::array<sockaddr_in, kBatch> senders{};
+    std::array<iovec, kBatch> pieces{};
+    std::array<mmsghdr, kBatch> messages{};
     for (;;) {
         if (platform::WaitReadable(socket_, wakeFd_, -1) != platform::Readiness::kReadable) {
             return;
         }
         if (onBurst_) {
-            onBurst_(true);
+            onBurst_(BurstEvent::kBegins);
         }
         // Everything that is waiting is taken before the next wait; a flood still lets Deactivate
         // in.
         std::size_t handled = 0;
         while (!stopping_.load(std::memory_order_relaxed)) {
-            sockaddr_in sender{};
-            iovec piece{buffer.data(), buffer.size()};
-            msghdr message{};
-            message.msg_name = &sender;
-            message.msg_namelen = sizeof sender;
-            message.msg_iov = &piece;
-            message.msg_iovlen = 1;
-            const ssize_t received = recvmsg(socket_, &message, MSG_DONTWAIT);
-            if (received < 0) {
+            for (std::size_t slot = 0; slot < kBatch; ++slot) {
+                pieces[slot] = iovec{buffers.data() + slot * bufferSize, bufferSize};
+                messages[slot] = mmsghdr{};
+                messages[slot].msg_hdr.msg_name = &senders[slot];
+                messages[slot].msg_hdr.msg_namelen = sizeof senders[slot];
+                messages[slot].msg_hdr.msg_iov = &pieces[slot];
+                messages[slot].msg_hdr.msg_iovlen = 1;
+            }
+            const int received = recvmmsg(socket_, messages.data(), kBatch, MSG_DONTWAIT, nullptr);
+            if (received <= 0) {
                 break;
             }
-            if ((message.msg_flags & MSG_TRUNC) != 0) {
-                continue;
+            for (int slot = 0; slot < received; ++slot) {
+                const mmsghdr& message = messages[static_cast<std::size_t>(slot)];
+                if ((message.msg_hdr.msg_flags & MSG_TRUNC) != 0) {
+                    continue;
+                }
+                char dotted[INET_ADDRSTRLEN] = {};
+                inet_ntop(AF_INET, &senders[static_cast<std::size_t>(slot)].sin_addr, dotted,
+                          sizeof dotted);
+                handler_(
+                    std::string_view(static_cast<const char*>(message.msg_hdr.msg_iov->iov_base),
+                                     message.msg_len),
+                    dotted);
+                ++handled;
             }
-            char dotted[INET_ADDRSTRLEN] = {};
-            inet_ntop(AF_INET, &sender.sin_addr, dotted, sizeof dotted);
-            handler_(std::string_view(buffer.data(), static_cast<std::size_t>(received)), dotted);
-            ++handled;
+            if (onBurst_) {
+                onBurst_(BurstEvent::kBatchDone);
+            }
         }
         if (onBurst_) {
-            onBurst_(false);
+            onBurst_(BurstEvent::kEnds);
         }
         if (handled >= kStreamingBurst) {
             // Messages are streaming in: let a few more gather in the socket before waking up

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <thread>
 
+#include "engine/reception/burst_event.h"
+
 namespace trevalon {
 
 // The UDP syslog listener: all interfaces, broadcast accepted, one datagram at a time on its
@@ -15,9 +17,7 @@ class UdpSyslogListener {
   public:
     using DatagramHandler =
         std::function<void(std::string_view datagram, const std::string& senderAddress)>;
-    // Called with true before the first datagram of those waiting together, and with false once
-    // they are all handled.
-    using BurstHandler = std::function<void(bool begins)>;
+    using BurstHandler = std::function<void(BurstEvent event)>;
 
     // The socket asks the kernel for this much receive buffer, so bursts wait in the kernel
     // instead of being dropped while a message is handled.
@@ -26,6 +26,8 @@ class UdpSyslogListener {
     // milliseconds before it looks again: the socket buffer holds far more than arrives meanwhile.
     static constexpr std::size_t kStreamingBurst = 2;
     static constexpr int kStreamingPause = 1;
+    // Datagrams taken by one receive call.
+    static constexpr std::size_t kBatch = 32;
 
     explicit UdpSyslogListener(DatagramHandler handler, BurstHandler onBurst = {});
     ~UdpSyslogListener();

@@ -81,13 +81,52 @@ using ResultHandle = std::unique_ptr<MYSQL_RES, ResultRelease>;
 struct DatabaseConnection::Impl {
     const MariaDbLibrary* library = nullptr;
     MYSQL* handle = nullptr;
+    // The statement prepared last, kept for the next rows of the same text.
+    MYSQL_STMT* prepared = nullptr;
+    std::string preparedText;
 
     void Close() {
         if (handle != nullptr) {
             RegisterClientThread(*library);
+            ClosePrepared();
             library->close(handle);
             handle = nullptr;
         }
+    }
+
+    void ClosePrepared() {
+        if (prepared != nullptr) {
+            library->stmt_close(prepared);
+            prepared = nullptr;
+            preparedText.clear();
+        }
+    }
+
+    [[noreturn]] void FailPrepared() {
+        const unsigned int code = library->stmt_error_number(prepared);
+        std::string text = library->stmt_error_text(prepared);
+        ClosePrepared();
+        if (ConnectionLost(code)) {
+            Close();
+        }
+        throw DatabaseError(text.empty() ? "Unknown database error " + std::to_string(code) : text);
+    }
+
+    MYSQL_STMT* Prepared(std::string_view statement) {
+        MYSQL* connection = Require();
+        if (prepared != nullptr && preparedText == statement) {
+            return prepared;
+        }
+        ClosePrepared();
+        prepared = library->stmt_init(connection);
+        if (prepared == nullptr) {
+            throw DatabaseError("Out of memory while preparing a statement");
+        }
+        if (library->stmt_prepare(prepared, statement.data(), statement.size()) != 0) {
+            FailPrepared();
+        }
+        preparedText = statement;
+        return prepared;
     }
 
     MYSQL* Require() {
@@ -208,6 +247,38 @@ void DatabaseConnection::Execute(std::string_view statement) {
     // A statement that unexpectedly returns rows must still be drained, or the connection
     // stays busy for the next one.
     impl_->StoreResult();
+}
+
+void DatabaseConnection::ExecuteForRows(std::string_view statement, std::size_t columns,
+                                        const std::vector<std::string_view>& values) {
+    if (columns == 0 || values.empty() || values.size() % columns != 0) {
+        throw DatabaseError("No rows to execute the statement for");
+    }
+    MYSQL_STMT* prepared = impl_->Prepared(statement);
+    const MariaDbLibrary& library = *impl_->library;
+    const std::size_t rows = values.size() / columns;
+    // Column-wise: per column an array of value pointers and one of lengths.
+    std::vector<char*> pointers(values.size());
+    std::vector<unsigned long> lengths(values.size());
+    std::vector<MYSQL_BIND> binds(columns);
+    for (std::size_t column = 0; column < columns; ++column) {
+        for (std::size_t row = 0; row < rows; ++row) {
+            const std::string_view value = values[row * columns + column];
+            pointers[column * rows + row] = const_cast<char*>(value.data());
+            lengths[column * rows + row] = static_cast<unsigned long>(value.size());
+        }
+        MYSQL_BIND& bind = binds[column];
+        bind = MYSQL_BIND{};
+        bind.buffer_type = MYSQL_TYPE_STRING;
+        bind.buffer = &pointers[column * rows];
+        bind.length = &lengths[column * rows];
+    }
+    const unsigned int arraySize = static_cast<unsigned int>(rows);
+    if (library.stmt_attr_set(prepared, STMT_ATTR_ARRAY_SIZE, &arraySize) != 0 ||
+        library.stmt_bind_param(prepared, binds.data()) != 0 ||
+        library.stmt_execute(prepared) != 0) {
+        impl_->FailPrepared();
+    }
 }
 
 QueryResult DatabaseConnection::Query(std::string_view statement) {

@@ -69,6 +69,11 @@ class DatabaseConnection {
 
     // A statement that returns no rows; parameter markers are not interpreted.
     void Execute(std::string_view statement);
+    // Runs `statement`, whose parameter markers take text values, once for each row of `values`
+    // (row after row, `columns` values each), as one statement sent in one piece. The prepared
+    // statement is kept for the next call with the same text. Raises DatabaseError.
+    void ExecuteForRows(std::string_view statement, std::size_t columns,
+                        const std::vector<std::string_view>& values);
     QueryResult Query(std::string_view statement);
     // All rows of a table, first to last.
     QueryResult OpenTable(std::string_view table);
@@ -84,5 +89,7 @@ class DatabaseConnection {
 // quotes: SqlQuoted("a\"b") gives "\"a\\\"b\"". SqlEscaped gives the same without the quotes.
 std::string SqlEscaped(std::string_view value);
 std::string SqlQuoted(std::string_view value);
+// Appends SqlQuoted(value) to `text`.
+void AppendSqlQuoted(std::string& text, std::string_view value);
 
 }  // namespace trevalon

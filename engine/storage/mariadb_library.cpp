@@ -40,7 +40,15 @@ bool TakeAllSymbols(void* handle, MariaDbLibrary& library, std::string& error) {
            TakeSymbol(handle, "mysql_fetch_row", library.fetch_row, error) &&
            TakeSymbol(handle, "mysql_fetch_lengths", library.fetch_lengths, error) &&
            TakeSymbol(handle, "mysql_errno", library.error_number, error) &&
-           TakeSymbol(handle, "mysql_error", library.error_text, error);
+           TakeSymbol(handle, "mysql_error", library.error_text, error) &&
+           TakeSymbol(handle, "mysql_stmt_init", library.stmt_init, error) &&
+           TakeSymbol(handle, "mysql_stmt_prepare", library.stmt_prepare, error) &&
+           TakeSymbol(handle, "mysql_stmt_attr_set", library.stmt_attr_set, error) &&
+           TakeSymbol(handle, "mysql_stmt_bind_param", library.stmt_bind_param, error) &&
+           TakeSymbol(handle, "mysql_stmt_execute", library.stmt_execute, error) &&
+           TakeSymbol(handle, "mysql_stmt_close", library.stmt_close, error) &&
+           TakeSymbol(handle, "mysql_stmt_errno", library.stmt_error_number, error) &&
+           TakeSymbol(handle, "mysql_stmt_error", library.stmt_error_text, error);
 }
 
 // Ties the client library's per-thread state to the life of the thread.

@@ -26,6 +26,14 @@ struct MariaDbLibrary {
     decltype(&::mysql_fetch_lengths) fetch_lengths = nullptr;
     decltype(&::mysql_errno) error_number = nullptr;
     decltype(&::mysql_error) error_text = nullptr;
+    decltype(&::mysql_stmt_init) stmt_init = nullptr;
+    decltype(&::mysql_stmt_prepare) stmt_prepare = nullptr;
+    decltype(&::mysql_stmt_attr_set) stmt_attr_set = nullptr;
+    decltype(&::mysql_stmt_bind_param) stmt_bind_param = nullptr;
+    decltype(&::mysql_stmt_execute) stmt_execute = nullptr;
+    decltype(&::mysql_stmt_close) stmt_close = nullptr;
+    decltype(&::mysql_stmt_errno) stmt_error_number = nullptr;
+    decltype(&::mysql_stmt_error) stmt_error_text = nullptr;
 };
 
 // Loads the library once per process and keeps it loaded: connections may live until exit.

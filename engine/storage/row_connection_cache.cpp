@@ -216,23 +216,9 @@ void RowConnectionCache::StoreBatch(RowConnectionLease& lease,
     try {
         DatabaseConnection& connection = lease.Open();
         if (batch.size() > 1 && LearnAtomic(connection, batch.front()->Row().table)) {
-            const CombinableRow& first = batch.front()->Row();
-            std::size_t length = first.head.size();
-            for (const PendingRow* row : batch) {
-                length += row->Row().values.size() + 1;
-            }
-            std::string statement;
-            statement.reserve(length);
-            statement += first.head;
-            for (const PendingRow* row : batch) {
-                if (row != batch.front()) {
-                    statement += ',';
-                }
-                statement += row->Row().values;
-            }
             bool combined = true;
             try {
-                connection.Execute(statement);
+                StoreTogether(connection, batch);
             } catch (const DatabaseError&) {
                 // Every row now goes through its own attempts.
                 combined = false;
@@ -253,6 +239,50 @@ void RowConnectionCache::StoreBatch(RowConnectionLease& lease,
         for (; stored < batch.size(); ++stored) {
             batch[stored]->ConnectionFailed(error.what());
         }
+    }
+}
+
+void RowConnectionCache::StoreTogether(DatabaseConnection& connection,
+                                       const std::vector<PendingRow*>& batch) {
+    const CombinableRow& first = batch.front()->Row();
+    bool bound = !first.boundStatement.empty();
+    for (const PendingRow* row : batch) {
+        bound = bound && row->Row().boundStatement == first.boundStatement &&
+                row->Row().boundCount == first.boundCount;
+    }
+    if (bound) {
+        std::vector<std::string_view> values;
+        values.reserve(batch.size() * first.boundCount);
+        for (const PendingRow* row : batch) {
+            const CombinableRow& data = row->Row();
+            values.insert(values.end(), data.bound.begin(),
+                          data.bound.begin() + static_cast<std::ptrdiff_t>(data.boundCount));
+        }
+        connection.ExecuteForRows(first.boundStatement, first.boundCount, values);
+        return;
+    }
+    std::size_t length = first.head.size();
+    for (const PendingRow* row : batch) {
+        length += row->Row().values.size() + 1;
+    }
+    std::string statement;
+    statement.reserve(length);
+    statement += first.head;
+    for (const PendingRow* row : batch) {
+        if (row != batch.front()) {
+            statement += ',';
+        }
+        statement += row->Row().values;
+    }
+    connection.Execute(statement);
+}
+
+void RowConnectionCache::WarmUp(std::string_view table) {
+    try {
+        RowConnectionLease lease = Borrow();
+        LearnAtomic(lease.Open(), table);
+    } catch (const DatabaseError&) {
+        // The rows meet the same failure and report it.
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -67,6 +68,11 @@ struct CombinableRow {
     // whole takes combined rows: elsewhere a statement failing halfway would leave the rows
     // before the failure stored, and they would be stored again on their own.
     std::string_view table;
+    // The same insert with a parameter marker per value, and the values it stores: the server
+    // then reads no value text at all. Empty when the row's values go only as text.
+    std::string_view boundStatement;
+    std::array<std::string_view, 8> bound{};
+    std::size_t boundCount = 0;
 };
 
 // A row handed to the cache. The cache ends it exactly once, through one of the three calls
@@ -102,7 +108,7 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     static constexpr std::size_t kStreamingBatch = 20;
     static constexpr std::chrono::milliseconds kGatherWindow{4};
     // Rows waiting while every storing connection is busy that make a further connection start.
-    static constexpr std::size_t kBacklogForAnotherConnection = 250;
+    static constexpr std::size_t kBacklogForAnotherConnection = 500;
 
     RowConnectionCache(ConnectionParameters parameters, std::size_t capacity,
                        std::chrono::milliseconds checkAfterIdle = kCheckAfterIdle);
@@ -121,6 +127,10 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     // the next statement, and returns. False, with the row untouched, when rows for its table never
     // go together: the caller stores it on a connection it borrows.
     bool Submit(PendingRow& row);
+
+    // Opens a connection ahead of the first rows and learns how the server keeps `table`, so that
+    // the first burst waits for neither. Failures are left for the rows to meet.
+    void WarmUp(std::string_view table);
 
     // Wakes every waiting job with an error, ends the waiting rows with ConnectionFailed and
     // closes the idle connections; connections given back later are closed.
@@ -143,6 +153,9 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     // With the lock held: the oldest waiting rows that go into one statement.
     void GatherBatch(std::vector<PendingRow*>& batch);
     void StoreBatch(RowConnectionLease& lease, const std::vector<PendingRow*>& batch);
+    // One statement for all the rows; raises DatabaseError.
+    static void StoreTogether(DatabaseConnection& connection,
+                              const std::vector<PendingRow*>& batch);
     // Asks the server once which engine keeps the table; false when it cannot tell.
     bool LearnAtomic(DatabaseConnection& connection, std::string_view table);
     // With the lock held: hands the connection to the first waiting job or keeps it idle; once

@@ -43,10 +43,14 @@ std::string SqlEscaped(std::string_view value) {
 std::string SqlQuoted(std::string_view value) {
     std::string quoted;
     quoted.reserve(value.size() + value.size() / 8 + 4);
-    quoted += '"';
-    AppendEscaped(quoted, value);
-    quoted += '"';
+    AppendSqlQuoted(quoted, value);
     return quoted;
+}
+
+void AppendSqlQuoted(std::string& text, std::string_view value) {
+    text += '"';
+    AppendEscaped(text, value);
+    text += '"';
 }
 
 }  // namespace trevalon

@@ -17,6 +17,28 @@ std::mutex gAppendMutex;
 // Open only while a receiver holds it.
 platform::AppendingFile gHeldFile;
 int gHolds = 0;
+// Lines gathered while held, for the file named gGatheredName.
+std::string gGathered;
+std::string gGatheredName;
+constexpr std::size_t kGatherLimit = 64 * 1024;
+
+// With the lock held.
+int WriteGathered() {
+    if (gGathered.empty()) {
+        return 0;
+    }
+    const int error = gHeldFile.Append(gGatheredName, gGathered);
+    gGathered.clear();
+    return error;
+}
+
+void ReportFailure(int error) {
+    if (error != 0) {
+        WriteDiagnostic(
+            WithErrorText(catalogue::kBackupSyslogFileInvalid, platform::ErrnoText(error)),
+            kLevelWarning);
+    }
+}
 
 void AppendField(std::string& line, std::string_view field) {
     std::size_t plain = 0;
@@ -76,14 +98,22 @@ void AppendSyslogLine(const SyslogRecord& record) {
     {
         std::lock_guard lock(gAppendMutex);
         // The name is taken under the lock so that lines keep their order across midnight.
-        const std::string name = SyslogFileName(settings, LocalNow());
-        error = gHolds > 0 ? gHeldFile.Append(name, line) : platform::AppendToFile(name, line);
+        std::string name = SyslogFileName(settings, LocalNow());
+        if (gHolds == 0) {
+            error = platform::AppendToFile(name, line);
+        } else {
+            if (name != gGatheredName) {
+                error = WriteGathered();
+                gGatheredName = std::move(name);
+            }
+            gGathered += line;
+            if (gGathered.size() >= kGatherLimit) {
+                const int written = WriteGathered();
+                error = error != 0 ? error : written;
+            }
+        }
     }
-    if (error != 0) {
-        WriteDiagnostic(
-            WithErrorText(catalogue::kBackupSyslogFileInvalid, platform::ErrnoText(error)),
-            kLevelWarning);
-    }
+    ReportFailure(error);
 }
 
 void HoldSyslogFile() {
@@ -91,11 +121,25 @@ void HoldSyslogFile() {
     ++gHolds;
 }
 
-void ReleaseSyslogFile() {
-    std::lock_guard lock(gAppendMutex);
-    if (--gHolds == 0) {
-        gHeldFile.Close();
+void FlushSyslogFile() {
+    int error = 0;
+    {
+        std::lock_guard lock(gAppendMutex);
+        error = WriteGathered();
     }
+    ReportFailure(error);
+}
+
+void ReleaseSyslogFile() {
+    int error = 0;
+    {
+        std::lock_guard lock(gAppendMutex);
+        error = WriteGathered();
+        if (--gHolds == 0) {
+            gHeldFile.Close();
+        }
+    }
+    ReportFailure(error);
 }
 
 }  // namespace trevalon

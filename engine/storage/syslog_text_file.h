@@ -24,11 +24,15 @@ std::string SyslogFileLine(const SyslogRecord& record);
 // never raised.
 void AppendSyslogLine(const SyslogRecord& record);
 
-// While a receiver handles messages that arrived together, it holds the file open: the lines of
-// a burst then cost one open, not one each. The file is closed when the last hold is released,
-// and opened afresh at least every second, so a file moved away meanwhile is soon created again.
-// Each hold is released once, on any thread.
+// While a receiver handles messages that arrived together, it holds the file: the lines are
+// gathered and written together when a receiver flushes (after each batch it took from the
+// network), when 64 KiB are gathered, when the day changes and when the last hold is released.
+// Messages taken from the network are in memory either way until their line is written, so this
+// costs nothing in safety. The file stays open while held, and is opened afresh at least every
+// second, so a file moved away meanwhile is soon created again. Each hold is released once, on
+// any thread. A failed write is logged once as ERR00201.
 void HoldSyslogFile();
+void FlushSyslogFile();
 void ReleaseSyslogFile();
 
 }  // namespace trevalon

@@ -1,5 +1,7 @@
 #include "engine/storage/thread_db_mysql_execute_for_syslog.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <exception>
@@ -10,6 +12,7 @@
 #include "foundation/app_paths.h"
 #include "foundation/engine_settings.h"
 #include "foundation/text_trimming.h"
+#include "foundation/utf8_text.h"
 
 namespace trevalon {
 namespace {
@@ -22,30 +25,32 @@ constexpr std::string_view kPassed = "Passed";
 constexpr std::string_view kFailed = "Failed";
 constexpr std::string_view kInsertOperation = "Insert";
 constexpr std::string_view kSyslogTable = "syslog";
+constexpr std::string_view kBoundInsert =
+    "insert into syslog (syslog_datetime,ip,facility,severity,msg) values (?,?,?,?,?)";
 
+// The four values are escaped; the message comes quoted already. Built in one buffer: every
+// received message makes one.
 std::string InsertStatement(std::string_view head, std::string_view time, std::string_view source,
                             std::string_view facility, std::string_view severity,
-                            std::string_view quotedMessage) {
-    std::string statement(head);
+                            std::string_view messageQuote, std::string_view message) {
+    std::string statement;
+    statement.reserve(head.size() + time.size() + source.size() + facility.size() +
+                      severity.size() + message.size() + 16 + source.size() / 4);
+    statement += head;
     statement += '(';
-    statement += SqlQuoted(time);
+    AppendSqlQuoted(statement, time);
     statement += ',';
-    statement += SqlQuoted(source);
+    AppendSqlQuoted(statement, source);
     statement += ',';
-    statement += SqlQuoted(facility);
+    AppendSqlQuoted(statement, facility);
     statement += ',';
-    statement += SqlQuoted(severity);
+    AppendSqlQuoted(statement, severity);
     statement += ',';
-    statement += quotedMessage;
+    statement += messageQuote;
+    statement += message;
+    statement += messageQuote;
     statement += ')';
     return statement;
-}
-
-std::string InQuotes(std::string_view escapedContent) {
-    std::string quoted = "\"";
-    quoted += escapedContent;
-    quoted += '"';
-    return quoted;
 }
 
 void RequireDriver(const std::string& path) {
@@ -60,7 +65,7 @@ void RequireDriver(const std::string& path) {
 std::string BuildSyslogInsertStatement(const SyslogRecord& record,
                                        std::string_view escapedContent) {
     return InsertStatement(kReceiverHead, record.TimeStamp, record.Source, record.FacilityName,
-                           record.SeverityName, InQuotes(escapedContent));
+                           record.SeverityName, "\"", escapedContent);
 }
 
 ThreadDBMySQLExecuteForSysLog::ThreadDBMySQLExecuteForSysLog(
@@ -121,9 +126,36 @@ bool ThreadDBMySQLExecuteForSysLog::Submitted() {
         // Store meets the same failure and reports it.
         return false;
     }
-    row_ = CombinableRow{kReceiverHead, std::string_view(statement_).substr(kReceiverHead.size()),
-                         kSyslogTable};
+    row_ = CombinableRow{};
+    row_.head = kReceiverHead;
+    row_.values = std::string_view(statement_).substr(kReceiverHead.size());
+    row_.table = kSyslogTable;
+    BindValues();
     return cache->Submit(*this);
+}
+
+// The values as the server stores them from the statement's text: the four values are escaped
+// exactly, and the message's only escapes are its doubled backslashes. Values that are not plain
+// UTF-8 go as text, so that the server judges them as it would alone.
+void ThreadDBMySQLExecuteForSysLog::BindValues() {
+    storedMessage_.clear();
+    storedMessage_.reserve(message_.size());
+    for (std::size_t at = 0; at < message_.size(); ++at) {
+        storedMessage_ += message_[at];
+        if (message_[at] == '\\') {
+            ++at;
+        }
+    }
+    const std::array<std::string_view, 5> values{time_, source_, facility_, severity_,
+                                                 storedMessage_};
+    for (const std::string_view value : values) {
+        if (!IsPlainUtf8(value)) {
+            return;
+        }
+    }
+    row_.boundStatement = kBoundInsert;
+    std::copy(values.begin(), values.end(), row_.bound.begin());
+    row_.boundCount = values.size();
 }
 
 bool ThreadDBMySQLExecuteForSysLog::IsReceiversStatement() const {
@@ -131,7 +163,7 @@ bool ThreadDBMySQLExecuteForSysLog::IsReceiversStatement() const {
         return true;
     }
     const std::string values =
-        InsertStatement({}, time_, source_, facility_, severity_, InQuotes(message_));
+        InsertStatement({}, time_, source_, facility_, severity_, "\"", message_);
     return statement_.size() == kReceiverHead.size() + values.size() &&
            statement_.starts_with(kReceiverHead) && statement_.ends_with(values);
 }
@@ -211,7 +243,7 @@ void ThreadDBMySQLExecuteForSysLog::RetryCleaned(RowConnectionLease& lease) {
 }
 
 std::string ThreadDBMySQLExecuteForSysLog::CleanedStatement(MessageCleaning mode) const {
-    return InsertStatement(kRetryHead, time_, source_, facility_, severity_,
+    return InsertStatement(kRetryHead, time_, source_, facility_, severity_, {},
                            SqlQuoted(CleanSyslogMessage(message_, mode)));
 }
 
@@ -228,6 +260,20 @@ void ThreadDBMySQLExecuteForSysLog::MarkFailed() {
 void ThreadDBMySQLExecuteForSysLog::RecordFailure(std::string detail) {
     MarkFailed();
     SetResultDetail(std::move(detail));
+}
+
+void WarmUpSyslogRowConnections() {
+    const EngineSettings& settings = TheEngineSettings();
+    try {
+        RequireDriver(DriverLibraryPath(settings));
+        TheRowConnectionCaches()
+            .For(ConnectionParameters{settings.Database.Host, settings.Database.Port,
+                                      settings.Database.DBUsername, settings.Database.DBPassword,
+                                      std::string(kDefaultDatabaseName)})
+            ->WarmUp(kSyslogTable);
+    } catch (const std::exception&) {
+        // The row jobs meet the same failure and report it.
+    }
 }
 
 std::unique_ptr<ThreadDBMySQLExecuteForSysLog> MakeSyslogRowJob(const SyslogRecord& record,

@@ -62,6 +62,7 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
                                                                            ContentEscaping,
                                                                            RowConnectionMode);
 
+    void BindValues();
     // Whether the statement is the receivers' statement for the job's values.
     bool IsReceiversStatement() const;
     // True when the shared connections took the row to store it with others.
@@ -94,11 +95,17 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     // Known to be the receivers' statement, because it was built here.
     bool builtHere_ = false;
     CombinableRow row_;
+    // The message as the statement stores it, for the combined insert.
+    std::string storedMessage_;
     std::chrono::steady_clock::time_point started_{};
     WorkItemCompletion completion_;
     // Set when Execute runs outside a pool and waits for the row's end.
     std::binary_semaphore* directEnd_ = nullptr;
 };
+
+// Opens a shared connection for the row jobs of the installation's settings, so that the first
+// message does not wait for it. Never raises.
+void WarmUpSyslogRowConnections();
 
 // The row job for one received message with the installation's database settings: Content
 // escaped the given way, the statement built as above, database "trevalon", operation "Insert".
