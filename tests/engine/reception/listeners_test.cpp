@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -108,6 +109,58 @@ TEST(UdpSyslogListener, HandsOnDatagramsInOrderAndDropsOversizedOnes) {
     EXPECT_EQ(messages[2], std::string("<13>with\0nul", 12));
     EXPECT_EQ(messages[3], "");
     EXPECT_EQ(inbox.Senders()[0], "127.0.0.1");
+}
+
+// A burst is announced before its first datagram and closed after its last; in between, each
+// batch taken in one call ends with kBatchDone. The file relies on this to write a batch at once.
+TEST(UdpSyslogListener, BurstsEncloseTheirDatagramsInBatchesOfBoundedSize) {
+    Inbox inbox;
+    UdpSyslogListener listener(
+        [&](std::string_view datagram, const std::string& sender) { inbox.Add(datagram, sender); },
+        [&](BurstEvent event) {
+            inbox.Add(event == BurstEvent::kBegins      ? "<begins>"
+                      : event == BurstEvent::kBatchDone ? "<batch>"
+                                                        : "<ends>",
+                      "");
+        });
+    listener.Activate(0, 1024);
+    constexpr int kDatagrams = 200;
+    for (int number = 0; number < kDatagrams; ++number) {
+        SendDatagram(listener.BoundPort(), "<13>message " + std::to_string(number));
+    }
+    const auto delivered = [&] {
+        const auto messages = inbox.Messages();
+        return std::count_if(messages.begin(), messages.end(),
+                             [](const std::string& m) { return m.starts_with("<13>"); });
+    };
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (delivered() < kDatagrams && std::chrono::steady_clock::now() < deadline) {
+        inbox.WaitFor(inbox.Messages().size() + 1);
+    }
+    listener.Deactivate();
+    int next = 0;
+    bool inBurst = false;
+    std::size_t inBatch = 0;
+    for (const std::string& entry : inbox.Messages()) {
+        if (entry == "<begins>") {
+            EXPECT_FALSE(inBurst);
+            inBurst = true;
+        } else if (entry == "<batch>") {
+            EXPECT_TRUE(inBurst);
+            EXPECT_LE(inBatch, UdpSyslogListener::kBatch);
+            inBatch = 0;
+        } else if (entry == "<ends>") {
+            EXPECT_TRUE(inBurst);
+            EXPECT_EQ(inBatch, 0u);
+            inBurst = false;
+        } else {
+            EXPECT_TRUE(inBurst);
+            EXPECT_EQ(entry, "<13>message " + std::to_string(next++));
+            ++inBatch;
+        }
+    }
+    EXPECT_EQ(next, kDatagrams);
+    EXPECT_FALSE(inBurst);
 }
 
 TEST(UdpSyslogListener, PortInUseRaisesAndRestartWorks) {

@@ -27,6 +27,7 @@ class CountingSink final : public SyslogMessageSink {
     void OnStreamMessage(std::string_view message, const std::string& peer) override {
         Add("tcp " + peer + " " + std::string(message));
     }
+    void OnBurst(BurstEvent) override {}
     bool WaitFor(std::size_t count) {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, 10s, [&] { return received_.size() >= count; });

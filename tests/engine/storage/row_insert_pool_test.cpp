@@ -150,6 +150,9 @@ class CombinedRows : public RowInsertTest {
     std::int64_t InsertStatementsSince() { return InsertStatementsRun(held_) - insertsBefore_; }
 
     void RunWithARefusedRow();
+    // Stores the contents once each alone and once together, expects the same rows and outcomes,
+    // and returns the insert statements the rows together took.
+    std::int64_t CompareWithAlone(const std::vector<std::string>& contents);
 
     std::shared_ptr<RowConnectionCache> cache_;
     RowConnectionLease held_;
@@ -223,6 +226,58 @@ TEST_F(CombinedRows, RowsForATableThatCannotUndoAFailedStatementGoAlone) {
     database_.Execute("ALTER TABLE syslog ENGINE = MyISAM");
     RunWithARefusedRow();
     EXPECT_EQ(InsertStatementsSince(), kRows + 2);
+}
+
+// Rows stored together carry their values bound, not as text: each must still store exactly
+// what its own statement stores. Contents the server would refuse go as text and take their own
+// attempts.
+TEST_F(CombinedRows, RowsStoredTogetherStoreWhatEachStoresAlone) {
+    // The first set goes as bound values; in the second, two rows can only go as text.
+    const std::vector<std::string> bindable = {
+        "back\\slash \\n not a line feed",         "semi;colon 'single' \"double\"",
+        "tab\there, line\nfeed, carriage\rreturn", "percent 100% under_score",
+        "emoji \xF0\x9F\x98\x80 and \xC3\xA9",     std::string(2000, 'x'),
+    };
+    std::vector<std::string> textOnly = bindable;
+    textOnly.push_back("not UTF-8 \xFF\xFE end");
+    textOnly.push_back(std::string("nul \0 inside", 12));
+    EXPECT_EQ(CompareWithAlone(bindable), 1);
+    CompareWithAlone(textOnly);
+}
+
+std::int64_t CombinedRows::CompareWithAlone(const std::vector<std::string>& contents) {
+    std::int64_t togetherStatements = 0;
+    const auto storeAll = [&](RowConnectionMode mode) {
+        database_.Execute("TRUNCATE TABLE syslog");
+        std::vector<std::unique_ptr<ThreadDBMySQLExecuteForSysLog>> jobs;
+        for (const std::string& content : contents) {
+            jobs.push_back(Job(TestRecord(content), mode));
+        }
+        if (mode == RowConnectionMode::kCombinedInserts) {
+            const std::int64_t before = InsertStatementsRun(held_);
+            RunTogether(jobs);
+            togetherStatements = InsertStatementsRun(held_) - before;
+        } else {
+            // The fixture holds the only connection; each row needs it now.
+            held_ = {};
+            for (auto& job : jobs) {
+                job->Execute();
+            }
+            held_ = cache_->Borrow();
+        }
+        std::vector<std::string> outcomes;
+        for (const auto& job : jobs) {
+            outcomes.push_back(job->ResultText() + " " + job->ResultDetail());
+        }
+        const std::vector<std::string> stored = StoredMessages();
+        return std::make_pair(std::multiset<std::string>(stored.begin(), stored.end()), outcomes);
+    };
+    const auto alone = storeAll(RowConnectionMode::kSharedConnections);
+    const auto together = storeAll(RowConnectionMode::kCombinedInserts);
+    EXPECT_EQ(together.first, alone.first);
+    EXPECT_EQ(together.second, alone.second);
+    EXPECT_EQ(alone.first.size(), contents.size());
+    return togetherStatements;
 }
 
 TEST_F(CombinedRows, ClosingTheConnectionsEndsJobsWaitingOnThePoolWithoutAHang) {

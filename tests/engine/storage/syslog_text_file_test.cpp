@@ -104,5 +104,42 @@ TEST(SyslogTextFile, UnwritableFileIsLoggedAndNotRaised) {
                   platform::ErrnoText(ENOENT) + "\r\n");
 }
 
+// While a receiver holds the file, a batch's lines are written together at its flush; lines still
+// go to the file of the day they were received on, in order.
+TEST(SyslogTextFile, HeldLinesAreWrittenAtTheFlushAndKeepTheirDay) {
+    TempInstallation installation;
+    FixedClock clock(LocalTime{2009, 3, 14, 23, 59, 59});
+    const std::string today = installation.LogFolder() + "syslog_2009-03-14.log";
+    const std::string tomorrow = installation.LogFolder() + "syslog_2009-03-15.log";
+    HoldSyslogFile();
+    AppendSyslogLine(Record("2009-03-14 23:59:59", "h", "one"));
+    AppendSyslogLine(Record("2009-03-14 23:59:59", "h", "two"));
+    EXPECT_EQ(ReadWholeFile(today), "");
+    FlushSyslogFile();
+    EXPECT_EQ(ReadWholeFile(today),
+              "2009-03-14 23:59:59 [h] [Local Use Zero] [Notice] one\r\n"
+              "2009-03-14 23:59:59 [h] [Local Use Zero] [Notice] two\r\n");
+    AppendSyslogLine(Record("2009-03-14 23:59:59", "h", "three"));
+    clock.Set(LocalTime{2009, 3, 15, 0, 0, 0});
+    AppendSyslogLine(Record("2009-03-15 00:00:00", "h", "four"));
+    // A second receiver's hold keeps the file held after the first lets go.
+    HoldSyslogFile();
+    ReleaseSyslogFile();
+    EXPECT_EQ(ReadWholeFile(tomorrow),
+              "2009-03-15 00:00:00 [h] [Local Use Zero] [Notice] four\r\n");
+    AppendSyslogLine(Record("2009-03-15 00:00:00", "h", "five"));
+    ReleaseSyslogFile();
+    EXPECT_EQ(ReadWholeFile(today),
+              "2009-03-14 23:59:59 [h] [Local Use Zero] [Notice] one\r\n"
+              "2009-03-14 23:59:59 [h] [Local Use Zero] [Notice] two\r\n"
+              "2009-03-14 23:59:59 [h] [Local Use Zero] [Notice] three\r\n");
+    EXPECT_EQ(ReadWholeFile(tomorrow),
+              "2009-03-15 00:00:00 [h] [Local Use Zero] [Notice] four\r\n"
+              "2009-03-15 00:00:00 [h] [Local Use Zero] [Notice] five\r\n");
+    // Unheld, each line is written at once.
+    AppendSyslogLine(Record("2009-03-15 00:00:00", "h", "six"));
+    EXPECT_NE(ReadWholeFile(tomorrow).find("six"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace trevalon
