@@ -189,8 +189,8 @@ void RowConnectionCache::Lead(Connection connection, std::vector<PendingRow*> ba
         {
             std::unique_lock lock(mutex_);
             if (streaming) {
-                // Rows are streaming in: a statement costs the server about as much as
-                // seventy rows, so the next one waits a moment to take more of them along.
+                // Rows are streaming in: each statement costs the server as much as dozens of
+                // rows, so the next one waits a moment to take more of them along.
                 fullBatch_.wait_until(lock, began + kGatherWindow, [this] {
                     return closed_ || rows_.size() >= kMaxCombinedRows;
                 });
