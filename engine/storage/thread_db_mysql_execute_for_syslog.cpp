@@ -135,14 +135,18 @@ bool ThreadDBMySQLExecuteForSysLog::Submitted() {
 }
 
 // The values as the server stores them from the statement's text: the four values are escaped
-// exactly, and the message's only escapes are its doubled backslashes. Values that are not plain
-// UTF-8 go as text, so that the server judges them as it would alone.
+// exactly, and the receivers' message has no escapes but doubled backslashes. Values that are not
+// plain UTF-8 go as text, so that the server judges them as it would alone.
 void ThreadDBMySQLExecuteForSysLog::BindValues() {
     storedMessage_.clear();
     storedMessage_.reserve(message_.size());
     for (std::size_t at = 0; at < message_.size(); ++at) {
         storedMessage_ += message_[at];
         if (message_[at] == '\\') {
+            if (at + 1 == message_.size() || message_[at + 1] != '\\') {
+                // Escaped some other way: only the server reads it right.
+                return;
+            }
             ++at;
         }
     }
