@@ -70,7 +70,9 @@ void TOrlTPThread::Main() {
     try {
         bool streaming = false;
         while (!ended_) {
-            control_.Receive(inbox_, NextWake(), streaming ? kStreamingNap : kNoNap);
+            // Items waiting for a free place start as soon as one frees: no nap then.
+            const bool napping = streaming && (waiting_.empty() || HasRoom());
+            control_.Receive(inbox_, NextWake(), napping ? kStreamingNap : kNoNap);
             streaming = !inbox_.empty();
             // A message leaves the inbox only once handled, so an error leaves nothing unowned.
             while (!inbox_.empty()) {
