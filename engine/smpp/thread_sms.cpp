@@ -9,6 +9,7 @@
 #include "engine/alarms/connection_error_detail.h"
 #include "engine/smpp/smsc_relay_smpp.h"
 #include "foundation/catalogue.h"
+#include "foundation/utf8_text.h"
 
 namespace trevalon {
 namespace {
@@ -21,44 +22,6 @@ std::string FailureDetail(std::string_view failure, std::int32_t code) {
     detail += std::to_string(code);
     detail += ']';
     return detail;
-}
-
-bool IsContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// The length of the well-formed UTF-8 sequence at `at`, or 0 when none begins there.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong form
-        high = lead == 0xED ? 0x9F : 0xBF;  // no surrogate
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (text.size() - at < length) {
-        return 0;
-    }
-    const auto second = static_cast<unsigned char>(text[at + 1]);
-    if (second < low || second > high) {
-        return 0;
-    }
-    for (std::size_t next = 2; next < length; ++next) {
-        if (!IsContinuation(static_cast<unsigned char>(text[at + next]))) {
-            return 0;
-        }
-    }
-    return length;
 }
 
 // Syslog senders do not all write UTF-8; a byte that starts no valid sequence keeps its
