@@ -8,7 +8,8 @@ constexpr std::chrono::milliseconds kFullChannelRetry{1};
 }  // namespace
 
 bool PoolControlChannel::Post(const ControlMessage& message) {
-    const bool itemDone = message.kind == ControlMessage::Kind::ItemDone;
+    const bool itemDone = message.kind == ControlMessage::Kind::ItemDone ||
+                          message.kind == ControlMessage::Kind::PlaceFreed;
     std::size_t& waiting = itemDone ? waitingItemDone_ : waitingOthers_;
     std::condition_variable& room = itemDone ? roomForItemDone_ : roomForOthers_;
     bool wakeReader = false;

@@ -19,6 +19,8 @@ struct ControlMessage {
     enum class Kind : std::uint8_t {
         AddItem,
         ItemDone,
+        // A running item gave up its place: the next waiting item may start.
+        PlaceFreed,
         SetMaxPooled,
         SetMaxQueuedTime,
         SetMaxQueueLength,
@@ -43,7 +45,7 @@ class PoolControlChannel {
 
     // Any thread. While the channel is full the sender tries again every millisecond, or sooner
     // when the reader makes room. False when the channel is closed: nothing was posted.
-    // Item-done messages get room first: they are what frees places for waiting items, and
+    // Item-done and place-freed messages get room first: they free places for waiting items, and
     // workers kept behind a flood of new items would stall the whole pool.
     bool Post(const ControlMessage& message);
 

@@ -19,12 +19,21 @@ void PoolRunEnd::Run(TOrlTPWorkItem* item) {
         }
         --counters_.executing;
     }
-    EndRun(item);
+    EndRun(item, true);
 }
 
-void PoolRunEnd::EndDeferredRun(TOrlTPWorkItem* item) noexcept {
+void PoolRunEnd::FreeDeferredPlace(TOrlTPWorkItem*) noexcept {
+    {
+        std::lock_guard lock(counters_.pooledLock);
+        --counters_.pooled;
+    }
+    // A failed post means the pool is being released: nothing waits for the place any more.
+    control_.Post(ControlMessage{ControlMessage::Kind::PlaceFreed, 0, nullptr});
+}
+
+void PoolRunEnd::EndDeferredRun(TOrlTPWorkItem* item, bool placeFreed) noexcept {
     --counters_.executing;
-    EndRun(item);
+    EndRun(item, !placeFreed);
     std::lock_guard lock(mutex_);
     if (--open_ == 0) {
         ended_.notify_all();
@@ -36,8 +45,8 @@ void PoolRunEnd::AwaitDeferredRuns() {
     ended_.wait(lock, [this] { return open_ == 0; });
 }
 
-void PoolRunEnd::EndRun(TOrlTPWorkItem* item) noexcept {
-    {
+void PoolRunEnd::EndRun(TOrlTPWorkItem* item, bool holdsPlace) noexcept {
+    if (holdsPlace) {
         std::lock_guard lock(counters_.pooledLock);
         --counters_.pooled;
     }

@@ -12,20 +12,22 @@ struct PoolCounters;
 
 // The worker side of a run: runs the item unless it was cancelled, then takes it off the
 // counters and tells the scheduler it is done. A run whose item deferred its end is ended the
-// same way when the item's completion is completed, on whatever thread that happens.
+// same way when the item's completion is completed, on whatever thread that happens; until then
+// it may give up its place for the next waiting item.
 class PoolRunEnd final : public WorkItemRunEnd {
   public:
     PoolRunEnd(PoolCounters& counters, PoolControlChannel& control);
 
     // Worker thread.
     void Run(TOrlTPWorkItem* item);
-    void EndDeferredRun(TOrlTPWorkItem* item) noexcept override;
+    void FreeDeferredPlace(TOrlTPWorkItem* item) noexcept override;
+    void EndDeferredRun(TOrlTPWorkItem* item, bool placeFreed) noexcept override;
 
     // Once no worker runs any more: waits until every deferred run has ended.
     void AwaitDeferredRuns();
 
   private:
-    void EndRun(TOrlTPWorkItem* item) noexcept;
+    void EndRun(TOrlTPWorkItem* item, bool holdsPlace) noexcept;
 
     PoolCounters& counters_;
     PoolControlChannel& control_;

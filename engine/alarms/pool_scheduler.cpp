@@ -105,6 +105,9 @@ void TOrlTPThread::Handle(const ControlMessage& message) {
         case ControlMessage::Kind::ItemDone:
             ItemDone(message.item);
             return;
+        case ControlMessage::Kind::PlaceFreed:
+            // The pass that follows every batch of messages starts the next waiting item.
+            return;
         case ControlMessage::Kind::SetMaxPooled:
             maxPooled_ = message.value;
             workers_.SetCeiling(maxPooled_ > 0 ? static_cast<std::size_t>(maxPooled_) : 0);

@@ -67,13 +67,16 @@ WorkItemCompletion TOrlTPWorkItem::DeferCompletion() {
 }
 
 WorkItemCompletion::WorkItemCompletion(WorkItemCompletion&& other) noexcept
-    : item_(std::exchange(other.item_, nullptr)), end_(std::exchange(other.end_, nullptr)) {}
+    : item_(std::exchange(other.item_, nullptr)),
+      end_(std::exchange(other.end_, nullptr)),
+      placeFreed_(std::exchange(other.placeFreed_, false)) {}
 
 WorkItemCompletion& WorkItemCompletion::operator=(WorkItemCompletion&& other) noexcept {
     if (this != &other) {
         Complete();
         item_ = std::exchange(other.item_, nullptr);
         end_ = std::exchange(other.end_, nullptr);
+        placeFreed_ = std::exchange(other.placeFreed_, false);
     }
     return *this;
 }
@@ -82,9 +85,17 @@ WorkItemCompletion::~WorkItemCompletion() {
     Complete();
 }
 
+void WorkItemCompletion::FreePlace() noexcept {
+    if (item_ != nullptr && !placeFreed_) {
+        placeFreed_ = true;
+        end_->FreeDeferredPlace(item_);
+    }
+}
+
 void WorkItemCompletion::Complete() noexcept {
     if (item_ != nullptr) {
-        std::exchange(end_, nullptr)->EndDeferredRun(std::exchange(item_, nullptr));
+        std::exchange(end_, nullptr)
+            ->EndDeferredRun(std::exchange(item_, nullptr), std::exchange(placeFreed_, false));
     }
 }
 

@@ -30,7 +30,8 @@ class TOrlTPWorkItem;
 // How a run whose end its item deferred is ended: by the pool that runs the item.
 class WorkItemRunEnd {
   public:
-    virtual void EndDeferredRun(TOrlTPWorkItem* item) noexcept = 0;
+    virtual void FreeDeferredPlace(TOrlTPWorkItem* item) noexcept = 0;
+    virtual void EndDeferredRun(TOrlTPWorkItem* item, bool placeFreed) noexcept = 0;
 
   protected:
     ~WorkItemRunEnd() = default;
@@ -47,6 +48,10 @@ class WorkItemCompletion {
 
     // False for an item that was not run by a pool: its caller waits for Execute to return.
     explicit operator bool() const { return item_ != nullptr; }
+    // The item gives its place among the pool's running items to the next waiting item, as a
+    // job does whose work now only waits in a bounded store of its own. It still counts as
+    // executing until Complete. Only the first call counts.
+    void FreePlace() noexcept;
     void Complete() noexcept;
 
   private:
@@ -55,6 +60,7 @@ class WorkItemCompletion {
 
     TOrlTPWorkItem* item_ = nullptr;
     WorkItemRunEnd* end_ = nullptr;
+    bool placeFreed_ = false;
 };
 
 // Base of every background job. A job keeps its inputs and results in its own fields and

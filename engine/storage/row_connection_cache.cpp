@@ -107,10 +107,12 @@ void RowConnectionLease::GiveBack() noexcept {
 }
 
 RowConnectionCache::RowConnectionCache(ConnectionParameters parameters, std::size_t capacity,
-                                       std::chrono::milliseconds checkAfterIdle)
+                                       std::chrono::milliseconds checkAfterIdle,
+                                       std::size_t maxParkedRows)
     : parameters_(std::move(parameters)),
       capacity_(std::max<std::size_t>(capacity, 1)),
-      checkAfterIdle_(checkAfterIdle) {
+      checkAfterIdle_(checkAfterIdle),
+      maxParkedRows_(maxParkedRows) {
     // Giving a connection back never allocates.
     idle_.reserve(capacity_);
 }
@@ -138,15 +140,24 @@ RowConnectionLease RowConnectionCache::Borrow() {
 }
 
 bool RowConnectionCache::Submit(PendingRow& row) {
+    {
+        std::lock_guard lock(mutex_);
+        const auto known = atomicTables_.find(row.Row().table);
+        if (known != atomicTables_.end() && !known->second) {
+            return false;
+        }
+        row.parked_ = !closed_ && parked_ < maxParkedRows_;
+        parked_ += row.parked_ ? 1 : 0;
+    }
+    if (row.parked_) {
+        // Before the row is in the queue: once there, a leader may end it at any moment.
+        row.Parked();
+    }
     Connection connection;
     std::vector<PendingRow*> batch;
     {
         std::lock_guard lock(mutex_);
         if (!closed_) {
-            const auto known = atomicTables_.find(row.Row().table);
-            if (known != atomicTables_.end() && !known->second) {
-                return false;
-            }
             rows_.push_back(&row);
             if (rows_.size() == kMaxCombinedRows) {
                 fullBatch_.notify_one();
@@ -182,12 +193,16 @@ void RowConnectionCache::Lead(Connection connection, std::vector<PendingRow*> ba
     for (;;) {
         const auto began = std::chrono::steady_clock::now();
         const bool streaming = batch.size() >= kStreamingBatch;
+        // Counted before the rows end: an ended row may be gone.
+        const auto parked = static_cast<std::size_t>(std::count_if(
+            batch.begin(), batch.end(), [](const PendingRow* row) { return row->parked_; }));
         StoreBatch(lease, batch);
         batch.clear();
         Waiter* next = nullptr;
         Connection closing;
         {
             std::unique_lock lock(mutex_);
+            parked_ -= parked;
             if (streaming) {
                 // Rows are streaming in: each statement costs the server as much as dozens of
                 // rows, so the next one waits a moment to take more of them along.
@@ -197,7 +212,9 @@ void RowConnectionCache::Lead(Connection connection, std::vector<PendingRow*> ba
             }
             GatherBatch(batch);
             if (batch.empty()) {
-                --leaders_;
+                if (--leaders_ == 0) {
+                    drained_.notify_all();
+                }
                 closing = Place(lease.Release(), next);
             }
         }
@@ -286,6 +303,12 @@ void RowConnectionCache::WarmUp(std::string_view table) {
     }
 }
 
+void RowConnectionCache::Drain(std::chrono::milliseconds patience) {
+    std::unique_lock lock(mutex_);
+    drained_.wait_for(lock, patience,
+                      [this] { return closed_ || (rows_.empty() && leaders_ == 0); });
+}
+
 void RowConnectionCache::Close() {
     std::vector<Connection> idle;
     std::list<Waiter*> waiting;
@@ -297,8 +320,11 @@ void RowConnectionCache::Close() {
         created_ -= idle.size();
         waiting.swap(waiting_);
         rows.swap(rows_);
+        parked_ -= static_cast<std::size_t>(std::count_if(
+            rows.begin(), rows.end(), [](const PendingRow* row) { return row->parked_; }));
     }
     fullBatch_.notify_all();
+    drained_.notify_all();
     for (Waiter* waiter : waiting) {
         waiter->Give(true);
     }
@@ -316,6 +342,11 @@ std::size_t RowConnectionCache::ConnectionCount() const {
 std::size_t RowConnectionCache::WaitingCount() const {
     std::lock_guard lock(mutex_);
     return waiting_.size() + rows_.size();
+}
+
+std::size_t RowConnectionCache::ParkedCount() const {
+    std::lock_guard lock(mutex_);
+    return parked_;
 }
 
 RowConnectionCache::Connection RowConnectionCache::TakeFree() {

@@ -86,15 +86,24 @@ class PendingRow {
     virtual void StoreAlone(RowConnectionLease& lease) noexcept = 0;
     // No connection could be opened for the row: `error` is the server's or the driver's text.
     virtual void ConnectionFailed(std::string_view error) noexcept = 0;
+    // The cache keeps the row among its parked rows: the row need not hold anything of its
+    // caller's while it waits. Called at most once, before the row can be ended.
+    virtual void Parked() noexcept = 0;
 
   protected:
     ~PendingRow() = default;
+
+  private:
+    friend class RowConnectionCache;
+    bool parked_ = false;
 };
 
 // A bounded set of open connections for one parameter set, shared by the row insert jobs.
 // At most `capacity` connections exist; a job finding all of them lent waits for one, first
 // come first served. Rows handed in while every connection is busy wait, without a thread, for
 // the next connection to come free; whoever holds it then stores all of them with one statement.
+// Up to a bound, waiting rows are parked: they give up their pool places, so that a server that
+// pauses for a moment does not make the pool turn away the rows behind them.
 class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCache> {
   public:
     // A combined statement holds at most this many rows and bytes of values, well inside the
@@ -109,9 +118,15 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     static constexpr std::chrono::milliseconds kGatherWindow{4};
     // Rows waiting while every storing connection is busy that make a further connection start.
     static constexpr std::size_t kBacklogForAnotherConnection = 500;
+    // Rows parked at one time: half a second of a 40,000 messages a second flood, a few tens of
+    // megabytes. Beyond it rows keep their places and the pool's limits apply.
+    static constexpr std::size_t kMaxParkedRows = 20000;
+    // How long Drain waits for the rows handed in to be stored.
+    static constexpr std::chrono::seconds kDrainPatience{10};
 
     RowConnectionCache(ConnectionParameters parameters, std::size_t capacity,
-                       std::chrono::milliseconds checkAfterIdle = kCheckAfterIdle);
+                       std::chrono::milliseconds checkAfterIdle = kCheckAfterIdle,
+                       std::size_t maxParkedRows = kMaxParkedRows);
     ~RowConnectionCache();
     RowConnectionCache(const RowConnectionCache&) = delete;
     RowConnectionCache& operator=(const RowConnectionCache&) = delete;
@@ -132,6 +147,9 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     // the first burst waits for neither. Failures are left for the rows to meet.
     void WarmUp(std::string_view table);
 
+    // Waits until every row handed in was stored or failed, or until `patience` passed.
+    void Drain(std::chrono::milliseconds patience = kDrainPatience);
+
     // Wakes every waiting job with an error, ends the waiting rows with ConnectionFailed and
     // closes the idle connections; connections given back later are closed.
     void Close();
@@ -140,6 +158,8 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     std::size_t ConnectionCount() const;
     // Jobs waiting for a connection and rows waiting to be stored.
     std::size_t WaitingCount() const;
+    // Rows parked and not yet ended.
+    std::size_t ParkedCount() const;
 
   private:
     friend class RowConnectionLease;
@@ -167,13 +187,16 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     const ConnectionParameters parameters_;
     const std::size_t capacity_;
     const std::chrono::milliseconds checkAfterIdle_;
+    const std::size_t maxParkedRows_;
 
     mutable std::mutex mutex_;
     std::vector<Connection> idle_;
     std::list<Waiter*> waiting_;
     std::deque<PendingRow*> rows_;
     std::condition_variable fullBatch_;
+    std::condition_variable drained_;
     std::size_t created_ = 0;
+    std::size_t parked_ = 0;
     // Connections storing rows at this moment.
     std::size_t leaders_ = 0;
     bool closed_ = false;

@@ -20,13 +20,16 @@ std::shared_ptr<RowConnectionCache> RowConnectionCaches::For(
     return cache;
 }
 
-void RowConnectionCaches::CloseAll() {
+void RowConnectionCaches::CloseAll(std::chrono::milliseconds patience) {
     std::map<Key, std::shared_ptr<RowConnectionCache>> closing;
     {
         std::lock_guard lock(mutex_);
         closing.swap(caches_);
     }
     for (auto& [key, cache] : closing) {
+        // The rows handed in are already in the text file and count as executing: they are
+        // stored, unless the server keeps them waiting too long.
+        cache->Drain(patience);
         cache->Close();
     }
 }

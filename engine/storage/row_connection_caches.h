@@ -17,10 +17,10 @@ class RowConnectionCaches {
     // Any thread: the cache for these parameters, made on first use.
     std::shared_ptr<RowConnectionCache> For(const ConnectionParameters& parameters);
 
-    // Closes every cache (see RowConnectionCache::Close) and forgets it; later jobs get new
-    // ones. The programs call it at shutdown, after cancelling the pool's work, so that no job
-    // keeps waiting for a connection.
-    void CloseAll();
+    // Lets every cache store the rows handed to it (see RowConnectionCache::Drain), closes it
+    // and forgets it; later jobs get new ones. The programs call it at shutdown, after
+    // cancelling the pool's work, so that no job keeps waiting for a connection.
+    void CloseAll(std::chrono::milliseconds patience = RowConnectionCache::kDrainPatience);
 
   private:
     using Key = std::tuple<std::string, std::string, std::string, std::string, std::string>;

@@ -209,6 +209,12 @@ void ThreadDBMySQLExecuteForSysLog::StoreAlone(RowConnectionLease& lease) noexce
     End();
 }
 
+void ThreadDBMySQLExecuteForSysLog::Parked() noexcept {
+    // The row waits in the cache, which bounds how many wait: the pool's place goes to the
+    // next item. The run still ends only once the row is stored.
+    completion_.FreePlace();
+}
+
 void ThreadDBMySQLExecuteForSysLog::ConnectionFailed(std::string_view error) noexcept {
     RecordFailure(Place() + " MySQL Connection Error:" + std::string(TrimControlAndSpaces(error)) +
                   "]");

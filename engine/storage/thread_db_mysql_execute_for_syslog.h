@@ -74,6 +74,7 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     void Stored() noexcept override;
     void StoreAlone(RowConnectionLease& lease) noexcept override;
     void ConnectionFailed(std::string_view error) noexcept override;
+    void Parked() noexcept override;
     // Records the elapsed time and ends the run; the item may be gone when this returns.
     void End() noexcept;
     std::string CleanedStatement(MessageCleaning mode) const;

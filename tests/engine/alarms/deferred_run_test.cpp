@@ -1,4 +1,5 @@
-#include <latch>
+#include <condition_variable>
+#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -18,16 +19,26 @@ using testing::PoolHarness;
 // Keeps the completions of the items that deferred their end.
 class CompletionSink {
   public:
-    explicit CompletionSink(std::ptrdiff_t expected) : deferred_(expected) {}
+    explicit CompletionSink(std::size_t expected = 0) : expected_(expected) {}
 
     void Keep(WorkItemCompletion completion) {
         {
             std::lock_guard lock(mutex_);
             completions_.push_back(std::move(completion));
+            ++kept_;
         }
-        deferred_.count_down();
+        keptOne_.notify_all();
     }
-    void AwaitAll() { deferred_.wait(); }
+    void AwaitAll() { Await(expected_); }
+    // Until `count` completions were kept in all.
+    void Await(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        keptOne_.wait(lock, [&] { return kept_ >= count; });
+    }
+    std::size_t Kept() {
+        std::lock_guard lock(mutex_);
+        return kept_;
+    }
     // Completes every kept completion; the items may be gone afterwards.
     void CompleteAll() {
         std::vector<WorkItemCompletion> completions;
@@ -41,20 +52,29 @@ class CompletionSink {
     }
 
   private:
+    const std::size_t expected_;
     std::mutex mutex_;
+    std::condition_variable keptOne_;
     std::vector<WorkItemCompletion> completions_;
-    std::latch deferred_;
+    std::size_t kept_ = 0;
 };
+
+enum class Place { kKept, kFreed };
 
 class DeferringItem : public testing::TestItem {
   public:
-    explicit DeferringItem(CompletionSink& sink) : sink_(sink) {}
+    explicit DeferringItem(CompletionSink& sink, Place place = Place::kKept)
+        : sink_(sink), place_(place) {}
 
   protected:
     void Execute() override {
         TestItem::Execute();
         WorkItemCompletion completion = DeferCompletion();
         ASSERT_TRUE(completion);
+        if (place_ == Place::kFreed) {
+            completion.FreePlace();
+            completion.FreePlace();
+        }
         // The item may be gone once the sink has it.
         CompletionSink& sink = sink_;
         sink.Keep(std::move(completion));
@@ -62,6 +82,7 @@ class DeferringItem : public testing::TestItem {
 
   private:
     CompletionSink& sink_;
+    const Place place_;
 };
 
 TEST(DeferredRun, WaitingRunsHoldNoWorkerAndStayCountedUntilTheirCompletion) {
@@ -88,6 +109,44 @@ TEST(DeferredRun, WaitingRunsHoldNoWorkerAndStayCountedUntilTheirCompletion) {
         EXPECT_EQ(item.status, WorkItemStatus::Completed);
         EXPECT_TRUE(item.onOwnerThread);
         EXPECT_EQ(item.executedOn, harness.delivered.front().executedOn);
+    }
+    EXPECT_EQ(harness.pool.ExecutingCount(), 0);
+    EXPECT_EQ(harness.pool.PooledCount(), 0);
+}
+
+TEST(DeferredRun, AFreedPlaceGoesToTheNextWaitingItemWhileTheRunGoesOn) {
+    PoolHarness harness;
+    harness.pool.SetMaxPooled(2);
+    constexpr std::size_t kFreeing = 6;
+    CompletionSink freeing(kFreeing);
+    for (std::size_t i = 0; i < kFreeing; ++i) {
+        harness.pool.QueueWorkItem(std::make_unique<DeferringItem>(freeing, Place::kFreed));
+    }
+    freeing.AwaitAll();
+    EXPECT_EQ(harness.pool.PooledCount(), 0);
+    EXPECT_EQ(harness.pool.ExecutingCount(), static_cast<int>(kFreeing));
+
+    // Items that keep their places fill the two there are; the third waits for one.
+    CompletionSink keeping;
+    for (int i = 0; i < 3; ++i) {
+        harness.pool.QueueWorkItem(std::make_unique<DeferringItem>(keeping));
+    }
+    keeping.Await(2);
+    EXPECT_EQ(harness.pool.PooledCount(), 2);
+    EXPECT_EQ(harness.pool.QueuedCount(), 1);
+    EXPECT_EQ(keeping.Kept(), 2U);
+    EXPECT_TRUE(harness.delivered.empty());
+
+    keeping.CompleteAll();
+    keeping.Await(3);
+    std::thread completer([&] {
+        keeping.CompleteAll();
+        freeing.CompleteAll();
+    });
+    harness.RunUntilDelivered(kFreeing + 3);
+    completer.join();
+    for (const testing::Delivered& item : harness.delivered) {
+        EXPECT_EQ(item.status, WorkItemStatus::Completed);
     }
     EXPECT_EQ(harness.pool.ExecutingCount(), 0);
     EXPECT_EQ(harness.pool.PooledCount(), 0);

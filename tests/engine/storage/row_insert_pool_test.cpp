@@ -30,9 +30,9 @@ struct Outcome {
 // a burst is admitted whole, QueningSecond 600.
 class RowPool {
   public:
-    RowPool() : pool_(loop_) {
-        pool_.SetMaxPooled(500);
-        pool_.SetMaxQueueLength(0);
+    explicit RowPool(int maxPooled = 500, int maxQueueLength = 0) : pool_(loop_) {
+        pool_.SetMaxPooled(maxPooled);
+        pool_.SetMaxQueueLength(maxQueueLength);
         pool_.SetMaxQueuedTime(600);
         pool_.SetOnWorkItemDone([this](TOrlThreadPoolManager&, TOrlTPWorkItem& item) {
             const auto& job = dynamic_cast<const ThreadDBMySQLExecuteForSysLog&>(item);
@@ -289,9 +289,10 @@ TEST_F(CombinedRows, ClosingTheConnectionsEndsJobsWaitingOnThePoolWithoutAHang) 
         pool->Queue(Job(TestRecord("waiting " + std::to_string(row)), mode));
     }
     ASSERT_TRUE(AwaitWaiting(*cache_, kJobs));
-    // The programs' shutdown: cancel the pool's work, then close the shared connections.
+    // The programs' shutdown, once its patience with the rows has run out: cancel the pool's
+    // work, then close the shared connections.
     pool->Pool().CancelAllWorkItems();
-    TheRowConnectionCaches().CloseAll();
+    TheRowConnectionCaches().CloseAll(std::chrono::milliseconds(0));
     const std::vector<Outcome> outcomes = pool->RunUntilDone(kJobs);
     ASSERT_EQ(outcomes.size(), static_cast<std::size_t>(kJobs));
     for (const Outcome& outcome : outcomes) {
@@ -303,6 +304,93 @@ TEST_F(CombinedRows, ClosingTheConnectionsEndsJobsWaitingOnThePoolWithoutAHang) 
     pool.reset();
     held_ = {};
     EXPECT_TRUE(StoredMessages().empty());
+}
+
+TEST_F(CombinedRows, RowsWaitingForTheServerGiveTheirPoolPlacesToTheRowsBehindThem) {
+    // Two places and two more in the queue: without parking, the fifth row would wait for a
+    // place that never frees, and the rows behind it would be refused.
+    constexpr int kJobs = 40;
+    RowPool pool(2, 2);
+    // The only connection is held, as by a statement the server does not answer. The rows come
+    // one after another, as messages do.
+    bool allWaiting = true;
+    for (int row = 0; row < kJobs && allWaiting; ++row) {
+        pool.Queue(
+            Job(TestRecord("parked " + std::to_string(row)), RowConnectionMode::kCombinedInserts));
+        allWaiting = AwaitWaiting(*cache_, static_cast<std::size_t>(row) + 1);
+    }
+    const std::size_t parked = cache_->ParkedCount();
+    const int pooled = pool.Pool().PooledCount();
+    const int executing = pool.Pool().ExecutingCount();
+    // Given back whatever happened: the pool waits for its rows when it goes.
+    held_ = {};
+    ASSERT_TRUE(allWaiting);
+    EXPECT_EQ(parked, static_cast<std::size_t>(kJobs));
+    EXPECT_EQ(pooled, 0);
+    EXPECT_EQ(executing, kJobs);
+
+    const std::vector<Outcome>& outcomes = pool.RunUntilDone(kJobs);
+    for (const Outcome& outcome : outcomes) {
+        EXPECT_EQ(outcome.status, WorkItemStatus::Completed);
+        EXPECT_EQ(outcome.resultText, "Passed");
+        EXPECT_EQ(outcome.detail, Place() + " MySQL Connection Succeed]");
+    }
+    EXPECT_EQ(StoredMessages().size(), static_cast<std::size_t>(kJobs));
+    EXPECT_EQ(cache_->ParkedCount(), 0U);
+}
+
+// A row handed to the cache by hand, as the row jobs hand theirs.
+class ProbeRow final : public PendingRow {
+  public:
+    explicit ProbeRow(const std::string& text)
+        : statement_(BuildSyslogInsertStatement(TestRecord(text), text)) {
+        const std::size_t values = statement_.find(" values ") + 8;
+        row_.head = std::string_view(statement_).substr(0, values);
+        row_.values = std::string_view(statement_).substr(values);
+        row_.table = "syslog";
+    }
+
+    const CombinableRow& Row() const override { return row_; }
+    void Stored() noexcept override { end = "stored"; }
+    void StoreAlone(RowConnectionLease&) noexcept override { end = "alone"; }
+    void ConnectionFailed(std::string_view error) noexcept override { end = error; }
+    void Parked() noexcept override { ++parked; }
+
+    std::string end;
+    int parked = 0;
+
+  private:
+    std::string statement_;
+    CombinableRow row_;
+};
+
+TEST_F(RowInsertTest, BeyondItsBoundTheCacheParksNoRowAndDrainWaitsForTheRowsHandedIn) {
+    auto cache = std::make_shared<RowConnectionCache>(
+        Parameters(), 1, RowConnectionCache::kCheckAfterIdle, /*maxParkedRows=*/3);
+    cache->WarmUp("syslog");
+    std::vector<std::unique_ptr<ProbeRow>> rows;
+    RowConnectionLease held = cache->Borrow();
+    for (int row = 0; row < 5; ++row) {
+        rows.push_back(std::make_unique<ProbeRow>("bounded " + std::to_string(row)));
+        ASSERT_TRUE(cache->Submit(*rows.back()));
+    }
+    for (int row = 0; row < 5; ++row) {
+        EXPECT_EQ(rows[row]->parked, row < 3 ? 1 : 0) << row;
+        EXPECT_EQ(rows[row]->end, "") << row;
+    }
+    EXPECT_EQ(cache->ParkedCount(), 3U);
+
+    // Nobody stores the rows while the connection is held: Drain gives up after its patience.
+    cache->Drain(std::chrono::milliseconds(20));
+    EXPECT_EQ(cache->WaitingCount(), 5U);
+    held = {};
+    cache->Drain();
+    for (const auto& row : rows) {
+        EXPECT_EQ(row->end, "stored");
+    }
+    EXPECT_EQ(cache->ParkedCount(), 0U);
+    EXPECT_EQ(StoredMessages().size(), 5U);
+    cache->Close();
 }
 
 TEST_F(RowInsertTest, AConnectionTheServerDroppedIsReopenedBeforeUse) {
