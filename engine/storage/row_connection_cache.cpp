@@ -177,6 +177,9 @@ bool RowConnectionCache::Submit(PendingRow& row) {
             ++leaders_;
             batch.reserve(kMaxCombinedRows);
             GatherBatch(batch);
+        } else if (row.parked_) {
+            // Closed since the row was parked: it ends here, not among the waiting rows.
+            --parked_;
         }
     }
     if (connection == nullptr) {
