@@ -22,7 +22,7 @@ void PoolRunEnd::Run(TOrlTPWorkItem* item) {
     EndRun(item, true);
 }
 
-void PoolRunEnd::FreeDeferredPlace(TOrlTPWorkItem*) noexcept {
+void PoolRunEnd::FreeDeferredPlace() noexcept {
     {
         std::lock_guard lock(counters_.pooledLock);
         --counters_.pooled;

@@ -20,7 +20,7 @@ class PoolRunEnd final : public WorkItemRunEnd {
 
     // Worker thread.
     void Run(TOrlTPWorkItem* item);
-    void FreeDeferredPlace(TOrlTPWorkItem* item) noexcept override;
+    void FreeDeferredPlace() noexcept override;
     void EndDeferredRun(TOrlTPWorkItem* item, bool placeFreed) noexcept override;
 
     // Once no worker runs any more: waits until every deferred run has ended.

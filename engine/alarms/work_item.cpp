@@ -88,7 +88,7 @@ WorkItemCompletion::~WorkItemCompletion() {
 void WorkItemCompletion::FreePlace() noexcept {
     if (item_ != nullptr && !placeFreed_) {
         placeFreed_ = true;
-        end_->FreeDeferredPlace(item_);
+        end_->FreeDeferredPlace();
     }
 }
 

@@ -30,7 +30,7 @@ class TOrlTPWorkItem;
 // How a run whose end its item deferred is ended: by the pool that runs the item.
 class WorkItemRunEnd {
   public:
-    virtual void FreeDeferredPlace(TOrlTPWorkItem* item) noexcept = 0;
+    virtual void FreeDeferredPlace() noexcept = 0;
     virtual void EndDeferredRun(TOrlTPWorkItem* item, bool placeFreed) noexcept = 0;
 
   protected:

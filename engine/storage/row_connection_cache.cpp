@@ -197,8 +197,7 @@ void RowConnectionCache::Lead(Connection connection, std::vector<PendingRow*> ba
         const auto began = std::chrono::steady_clock::now();
         const bool streaming = batch.size() >= kStreamingBatch;
         // Counted before the rows end: an ended row may be gone.
-        const auto parked = static_cast<std::size_t>(std::count_if(
-            batch.begin(), batch.end(), [](const PendingRow* row) { return row->parked_; }));
+        const std::size_t parked = CountParked(batch);
         StoreBatch(lease, batch);
         batch.clear();
         Waiter* next = nullptr;
@@ -306,6 +305,12 @@ void RowConnectionCache::WarmUp(std::string_view table) {
     }
 }
 
+template <typename Rows>
+std::size_t RowConnectionCache::CountParked(const Rows& rows) {
+    return static_cast<std::size_t>(std::count_if(
+        rows.begin(), rows.end(), [](const PendingRow* row) { return row->parked_; }));
+}
+
 void RowConnectionCache::Drain(std::chrono::milliseconds patience) {
     std::unique_lock lock(mutex_);
     drained_.wait_for(lock, patience,
@@ -323,8 +328,7 @@ void RowConnectionCache::Close() {
         created_ -= idle.size();
         waiting.swap(waiting_);
         rows.swap(rows_);
-        parked_ -= static_cast<std::size_t>(std::count_if(
-            rows.begin(), rows.end(), [](const PendingRow* row) { return row->parked_; }));
+        parked_ -= CountParked(rows);
     }
     fullBatch_.notify_all();
     drained_.notify_all();

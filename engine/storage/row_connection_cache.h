@@ -183,6 +183,8 @@ class RowConnectionCache : public std::enable_shared_from_this<RowConnectionCach
     // wake, if any.
     Connection Place(Connection connection, Waiter*& next);
     void GiveBack(Connection connection) noexcept;
+    template <typename Rows>
+    static std::size_t CountParked(const Rows& rows);
 
     const ConnectionParameters parameters_;
     const std::size_t capacity_;
