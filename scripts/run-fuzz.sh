@@ -24,7 +24,7 @@ if [[ ${#targets[@]} -eq 0 ]]; then
 fi
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
-    -DTREVALON_FUZZ=ON -DTREVALON_TESTS=OFF -DTREVALON_SANITIZE=address >/dev/null
+    -DTREVALON_FUZZ=ON -DTREVALON_TESTS=OFF -DTREVALON_SANITIZE=address -DTREVALON_WERROR=ON >/dev/null
 cmake --build "$build" --target "${targets[@]/%/_fuzz}" -j2
 
 for target in "${targets[@]}"; do

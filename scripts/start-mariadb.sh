@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Starts the local MariaDB server without systemd and makes root@localhost accept an empty
-# password, which is what a fresh installation's SysInit.ini expects. Safe to run again: when a
-# server already answers, only the account setup is repeated.
+# Starts the local MariaDB server without systemd when none answers. A server that already runs is
+# left exactly as it is: this script changes no account and no setting of any server.
 set -euo pipefail
 
 readonly WAIT_SECONDS=60
@@ -79,18 +78,6 @@ start_server() {
     fail "mariadbd did not accept connections within $WAIT_SECONDS seconds"
 }
 
-allow_empty_root_password() {
-    # Keep unix_socket for the system's maintenance scripts and add an empty password, so
-    # that clients reaching the server as root with no password (the defaults) get in.
-    mariadb --connect-timeout=5 -e \
-        "ALTER USER 'root'@'localhost' IDENTIFIED VIA unix_socket OR mysql_native_password USING PASSWORD('');" ||
-        fail "cannot set up root@localhost with an empty password"
-    if command -v runuser >/dev/null 2>&1; then
-        runuser -u nobody -- mariadb --connect-timeout=5 --user=root --password= -e 'SELECT 1;' \
-            >/dev/null || fail "root@localhost still refuses an empty password"
-    fi
-}
-
 [[ $EUID -eq 0 ]] || fail "must run as root"
 command -v mariadb-admin >/dev/null || fail "mariadb-admin not found; is mariadb-server installed?"
 
@@ -99,5 +86,4 @@ if server_answers; then
 else
     start_server
 fi
-allow_empty_root_password
 echo "start-mariadb: ready"

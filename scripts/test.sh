@@ -6,11 +6,16 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 bash "$root/scripts/setup.sh"
 bash "$root/scripts/install-test-peers.sh"
+# The tests' own account: the system's database and scratch databases named trevalon_test_*.
+bash "$root/scripts/database-account.sh" trevalon_test "$root/build/test-database.ini" \
+  trevalon 'trevalon\_test\_%'
 
 bash "$root/scripts/run-fuzz.sh" 15
 
-bash "$root/scripts/build.sh" asan -DCMAKE_BUILD_TYPE=Debug -DTREVALON_SANITIZE=address
+bash "$root/scripts/build.sh" asan -DCMAKE_BUILD_TYPE=Debug -DTREVALON_SANITIZE=address \
+  -DTREVALON_WERROR=ON
 ctest --test-dir "$root/build/asan" --output-on-failure -j2
 
-bash "$root/scripts/build.sh" tsan -DCMAKE_BUILD_TYPE=Debug -DTREVALON_SANITIZE=thread
+bash "$root/scripts/build.sh" tsan -DCMAKE_BUILD_TYPE=Debug -DTREVALON_SANITIZE=thread \
+  -DTREVALON_WERROR=ON
 ctest --test-dir "$root/build/tsan" --output-on-failure -L threaded

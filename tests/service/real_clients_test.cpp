@@ -207,6 +207,8 @@ class RealClients : public ::testing::Test {
     void SetUp() override {
         ASSERT_FALSE(logger_.empty())
             << "util-linux logger is missing (Debian package bsdutils); these tests need it";
+        ASSERT_NO_FATAL_FAILURE(testing::RequireServer(installation_));
+        testing::CreateSystemDatabase();
     }
 
     void StartService(int messageIpType) {
@@ -214,7 +216,8 @@ class RealClients : public ::testing::Test {
                        "[System]\nSysLogPort=" + std::to_string(udpPort_) +
                            "\nSysLogTCPEnable=1\nSysLogTCPPort=" + std::to_string(tcpPort_) +
                            "\nSysLogTCPTimeout=" + std::to_string(kTcpTimeoutMs) +
-                           "\nSysLogMessageIPType=" + std::to_string(messageIpType) + "\n");
+                           "\nSysLogMessageIPType=" + std::to_string(messageIpType) + "\n" +
+                           testing::TestDatabaseAccountSection());
         service_.Start();
         ASSERT_TRUE(service_.WaitForLog("[INFO] Trevalon starts.", kPatience)) << service_.Log();
         ASSERT_TRUE(LoadDatabaseLibrary(installation_.DllFolder() + "libmariadb.so.3"));

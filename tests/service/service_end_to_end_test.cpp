@@ -56,6 +56,11 @@ void SendTcp(std::uint16_t port, const std::string& payload) {
 // text of its own and removes what it added.
 class ServiceEndToEnd : public ::testing::Test {
   protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(testing::RequireServer(installation_));
+        testing::CreateSystemDatabase();
+    }
+
     ServiceEndToEnd()
         : marker_("e2e" + std::to_string(getpid()) + "x" +
                   std::to_string(std::chrono::steady_clock::now().time_since_epoch().count())) {}
@@ -70,7 +75,7 @@ class ServiceEndToEnd : public ::testing::Test {
         WriteWholeFile(installation_.ConfFolder() + "SysInit.ini",
                        "[System]\nSysLogPort=" + std::to_string(udpPort_) +
                            "\nSysLogTCPEnable=1\nSysLogTCPPort=" + std::to_string(tcpPort_) + "\n" +
-                           extra);
+                           extra + testing::TestDatabaseAccountSection());
     }
 
     void ConnectDatabase() {

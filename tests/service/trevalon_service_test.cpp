@@ -24,7 +24,7 @@ class ServiceModuleTest : public ::testing::Test {
   protected:
     ServiceModuleTest() {
         testing::WriteWholeFile(installation.ConfFolder() + "SysInit.ini",
-                                "[System]\nSysLogPort=0\n");
+                                "[System]\nSysLogPort=0\n" + testing::TestDatabaseAccountSection());
     }
 
     ServiceTimings Timings() const { return {20ms, 30ms, 60ms, 1h}; }

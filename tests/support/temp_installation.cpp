@@ -8,6 +8,7 @@
 
 #include "foundation/engine_settings.h"
 #include "foundation/program_end.h"
+#include "tests/support/test_database_account.h"
 
 namespace trevalon::testing {
 namespace fs = std::filesystem;
@@ -27,6 +28,8 @@ TempInstallation::TempInstallation() {
     settings.LogFolder = LogFolder();
     settings.IniFileName = ConfFolder() + "SysInit.ini";
     settings.FileBackup.FilenamePath = LogFolder();
+    settings.Database.DBUsername = TheTestDatabaseAccount().user;
+    settings.Database.DBPassword = TheTestDatabaseAccount().password;
     ClearProgramEndRequest();
 }
 

@@ -5,7 +5,8 @@
 namespace trevalon::testing {
 
 // A throw-away installation folder (conf/, log/, dll/) that the process-wide settings point
-// at while the object lives. Settings are reset to their defaults on entry and on exit.
+// at while the object lives. Settings are reset to their defaults on entry and on exit; on entry
+// the database account is the tests' own.
 class TempInstallation {
   public:
     TempInstallation();

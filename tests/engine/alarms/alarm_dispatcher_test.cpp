@@ -289,7 +289,7 @@ TEST_F(AlarmDispatcherTest, FailedItemsAreLoggedWithTheLineOfTheirClass) {
     // delivery and is not logged.
     dispatcher_.DispatchAlarm(Job("Email", "a@example.org"));
     pool_->QueueWorkItem(std::make_unique<ThreadDBMySQLExecuteForSysLog>(
-        "Insert", "localhost", "3306", "trevalon", "root", "", "insert", "t", "s", "f", "v", "m",
+        "Insert", "localhost", "3306", "trevalon", "nobody", "", "insert", "t", "s", "f", "v", "m",
         "none"));
     pool_->QueueWorkItem(std::make_unique<testing::TestItem>());
     gate.Open();

@@ -1,33 +1,10 @@
 #include "engine/reception/rule_matching.h"
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-// Counts the allocations of this process, so that the walk over rules that do not match can
-// be shown to allocate nothing.
-namespace {
-std::atomic<long> gAllocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
+#include "tests/engine/reception/allocation_counter.h"
 
 namespace trevalon {
 namespace {
@@ -147,9 +124,9 @@ TEST(RuleMatching, WalkingPastRulesThatDoNotMatchAllocatesNothing) {
                                           AllSeverities()));
     }
     const std::string source = "192.168.100.250 with a long host name beyond any small buffer";
-    const long before = gAllocations.load();
+    const long before = testing::AllocationCount();
     const FilterRule* match = FirstMatchingRule(rules, source, sfKernel, slNotice);
-    const long after = gAllocations.load();
+    const long after = testing::AllocationCount();
     EXPECT_EQ(match, nullptr);
     EXPECT_EQ(after - before, 0);
 }

@@ -245,26 +245,19 @@ TEST_F(DataModuleTest, FailingStatementLogsTheTableAndAsksTheProgramToEnd) {
 }
 
 TEST_F(DataModuleTest, DatabaseThatCannotBeCreatedLogsAndAsksTheProgramToEnd) {
-    // A user who may log in but create nothing.
-    const std::string user = "trevalon_test_reader_" + std::to_string(getpid());
-    AdminExecute("CREATE USER '" + user + "'@'localhost' IDENTIFIED BY 'reader'");
-    AdminExecute("GRANT SELECT ON mysql.help_topic TO '" + user + "'@'localhost'");
-    TheEngineSettings().Database.DBUsername = user;
-    TheEngineSettings().Database.DBPassword = "reader";
+    // The tests' account may create its own databases only.
+    const std::string denied = "trevalon_denied_" + std::to_string(getpid());
     {
-        TDMKestrine module(database_->Name());
-        const bool connected = module.ConnectDatabase(true);
-        if (connected) {
-            module.CreateDatabase();
-        }
-        AdminExecute("DROP USER '" + user + "'@'localhost'");
-        ASSERT_TRUE(connected);
+        TDMKestrine module(denied);
+        ASSERT_TRUE(module.ConnectDatabase(true));
+        module.CreateDatabase();
     }
     EXPECT_TRUE(ProgramEndRequested());
     const std::string log = DiagnosticLogText(installation_);
     EXPECT_NE(log.find("[ERROR] ERR00104 : Cannot create MySQL database. : Access denied for "
                        "user '" +
-                       user + "'@'localhost' to database '" + database_->Name() + "'"),
+                       testing::TheTestDatabaseAccount().user + "'@'localhost' to database '" +
+                       denied + "'"),
               std::string::npos)
         << log;
     EXPECT_EQ(log.find("ERR00105"), std::string::npos);

@@ -40,22 +40,24 @@ inline std::string ModeName(const ::testing::TestParamInfo<RowConnectionMode>& i
 // receivers make them. Every cached connection is closed at the end.
 class RowInsertTest : public ::testing::Test {
   protected:
-    RowInsertTest() : database_(installation_, "trevalon_rows") {}
+    RowInsertTest() : database_(installation_, "trevalon_test_rows") {}
     ~RowInsertTest() override { TheRowConnectionCaches().CloseAll(); }
 
-    ConnectionParameters Parameters() const {
-        return {"localhost", "3306", "root", "", database_.Name()};
-    }
+    ConnectionParameters Parameters() const { return testing::LocalServer(database_.Name()); }
 
+    // A row job on the scratch database, with the tests' account unless `server` says otherwise.
+    std::unique_ptr<ThreadDBMySQLExecuteForSysLog> Job(const SyslogRecord& record,
+                                                       RowConnectionMode mode) const {
+        return Job(record, mode, Parameters());
+    }
     std::unique_ptr<ThreadDBMySQLExecuteForSysLog> Job(const SyslogRecord& record,
                                                        RowConnectionMode mode,
-                                                       std::string user = "root",
-                                                       std::string port = "3306") {
+                                                       const ConnectionParameters& server) const {
         const std::string message = EscapeSyslogContent(record.Content);
         return std::make_unique<ThreadDBMySQLExecuteForSysLog>(
-            "Insert", "localhost", std::move(port), database_.Name(), std::move(user), "",
-            BuildSyslogInsertStatement(record, message), record.TimeStamp, record.Source,
-            record.FacilityName, record.SeverityName, message,
+            "Insert", server.HostName, server.Port, server.Database, server.User_Name,
+            server.Password, BuildSyslogInsertStatement(record, message), record.TimeStamp,
+            record.Source, record.FacilityName, record.SeverityName, message,
             installation_.DllFolder() + "libmariadb.so.3", mode);
     }
 

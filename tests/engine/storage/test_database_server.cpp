@@ -10,10 +10,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "engine/storage/schema_statements.h"
+
 namespace trevalon::testing {
 
 ConnectionParameters LocalServer(std::string database) {
-    return ConnectionParameters{"localhost", "3306", "root", "", std::move(database)};
+    const TestDatabaseAccount& account = TheTestDatabaseAccount();
+    return ConnectionParameters{"localhost", "3306", account.user, account.password,
+                                std::move(database)};
 }
 
 std::string TestDatabaseName(std::string_view purpose) {
@@ -28,9 +32,16 @@ void RequireServer(const TempInstallation& installation) {
     try {
         probe.Connect(LocalServer());
     } catch (const DatabaseError& e) {
-        FAIL() << "The local MariaDB server cannot be reached (run scripts/start-mariadb.sh): "
-               << e.what();
+        FAIL() << "The local MariaDB server cannot be reached with the tests' account of "
+               << TestDatabaseAccountFile()
+               << " (scripts/test.sh starts the server and sets the account up): " << e.what();
     }
+}
+
+void CreateSystemDatabase() {
+    DatabaseConnection admin;
+    admin.Connect(LocalServer());
+    admin.Execute(CreateDatabaseStatement(kDefaultDatabaseName));
 }
 
 ScratchDatabase::ScratchDatabase(std::string name, bool create) : name_(std::move(name)) {

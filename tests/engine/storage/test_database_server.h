@@ -5,10 +5,11 @@
 
 #include "engine/storage/database_client.h"
 #include "tests/support/temp_installation.h"
+#include "tests/support/test_database_account.h"
 
 namespace trevalon::testing {
 
-// The local server every database test runs against, with the installation defaults.
+// The local server every database test runs against, with the tests' account.
 ConnectionParameters LocalServer(std::string database = "");
 
 // A database name of this test process's own: "trevalon_test_<purpose>_<pid>".
@@ -17,6 +18,11 @@ std::string TestDatabaseName(std::string_view purpose);
 // Loads the client library from the installation's dll/ folder; fails the test loudly when
 // the library cannot be loaded or the server cannot be reached.
 void RequireServer(const TempInstallation& installation);
+
+// Makes the system's own database exist, as an earlier start of a program would have left it,
+// so that a start-up logs no connection error for it. Tests that use it hold the ctest
+// resource lock "system_database".
+void CreateSystemDatabase();
 
 // A database of the test's own, dropped on entry and again on exit. `create` makes it
 // exist (empty) in between; otherwise it is left missing for the code under test to create.

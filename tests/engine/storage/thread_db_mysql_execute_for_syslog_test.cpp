@@ -97,9 +97,10 @@ TEST_P(RowJob, ThreeRefusalsFailWithBothStatementsInTheDetail) {
 
 TEST_P(RowJob, AnEmptyStatementConnectsAndStoresNothing) {
     const std::string dll = installation_.DllFolder() + "libmariadb.so.3";
-    ThreadDBMySQLExecuteForSysLog job("Insert", "localhost", "3306", database_.Name(), "root", "",
-                                      " \t ", "2024-03-01 12:00:05", "192.0.2.7", "Local Use Seven",
-                                      "Warning", "text", dll, GetParam());
+    const ConnectionParameters server = Parameters();
+    ThreadDBMySQLExecuteForSysLog job(
+        "Insert", "localhost", "3306", database_.Name(), server.User_Name, server.Password, " \t ",
+        "2024-03-01 12:00:05", "192.0.2.7", "Local Use Seven", "Warning", "text", dll, GetParam());
     job.Execute();
     EXPECT_TRUE(job.Succeeded());
     EXPECT_EQ(job.ResultText(), "Passed");
@@ -117,7 +118,10 @@ TEST_P(RowJob, WrongCredentialsFailWithTheServersTextAndInsertNothing) {
     }
     ASSERT_NE(serverText.find("Access denied"), std::string::npos) << serverText;
 
-    auto job = Job(TestRecord("never stored"), GetParam(), "trevalon_nobody");
+    ConnectionParameters nobody = Parameters();
+    nobody.User_Name = "trevalon_nobody";
+    nobody.Password = "";
+    auto job = Job(TestRecord("never stored"), GetParam(), nobody);
     job->Execute();
     EXPECT_FALSE(job->Succeeded());
     EXPECT_EQ(job->ResultText(), "Failed");
@@ -126,7 +130,9 @@ TEST_P(RowJob, WrongCredentialsFailWithTheServersTextAndInsertNothing) {
 }
 
 TEST_P(RowJob, AnUnusablePortIsAConnectionError) {
-    auto job = Job(TestRecord("never stored"), GetParam(), "root", "x3306");
+    ConnectionParameters unusablePort = Parameters();
+    unusablePort.Port = "x3306";
+    auto job = Job(TestRecord("never stored"), GetParam(), unusablePort);
     job->Execute();
     EXPECT_FALSE(job->Succeeded());
     EXPECT_EQ(job->ResultDetail(), "[localhost:x3306@" + database_.Name() +
