@@ -1,5 +1,6 @@
 #include "tests/engine/smpp/scripted_smsc.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 
@@ -45,12 +46,12 @@ int BoundLoopbackSocket(int& port) {
 
 Bytes MakePdu(std::uint32_t commandId, std::uint32_t status, std::uint32_t sequence,
               const Bytes& body) {
-    Bytes bytes(16, 0);
-    PutDWord(bytes, 0, static_cast<std::uint32_t>(16 + body.size()));
+    Bytes bytes(16 + body.size(), 0);
+    PutDWord(bytes, 0, static_cast<std::uint32_t>(bytes.size()));
     PutDWord(bytes, 4, commandId);
     PutDWord(bytes, 8, status);
     PutDWord(bytes, 12, sequence);
-    bytes.insert(bytes.end(), body.begin(), body.end());
+    std::copy(body.begin(), body.end(), bytes.begin() + 16);
     return bytes;
 }
 
