@@ -1,11 +1,11 @@
 // Messages sent by syslog clients nobody here wrote: util-linux logger directly, and rsyslog
 // as a relay, over UDP, line-fed TCP and octet-counted TCP. Each must reach the text file and
 // table syslog exactly once with its header read and its text intact.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +21,7 @@
 #include "foundation/clock.h"
 #include "tests/engine/storage/test_database_server.h"
 #include "tests/service/service_process.h"
+#include "tests/support/loopback_ports.h"
 
 extern char** environ;
 
@@ -29,8 +30,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::Eventually;
-using testing::FreePort;
+using testing::FreeLoopbackPorts;
 using testing::ReadWholeFile;
+using testing::ReceivingPorts;
 using testing::ServiceProcess;
 using testing::TempInstallation;
 using testing::WriteWholeFile;
@@ -102,6 +104,7 @@ class ChildProgram {
     ChildProgram& operator=(const ChildProgram&) = delete;
 
     bool Started() const { return pid_ > 0 || exited_; }
+    pid_t Pid() const { return pid_; }
     bool Running() {
         if (pid_ <= 0) {
             return false;
@@ -146,24 +149,6 @@ class ChildProgram {
 };
 
 // Whether something on this machine has bound the loopback UDP port (rsyslog's inputs).
-bool UdpPortBound(std::uint16_t port) {
-    std::ifstream table("/proc/net/udp");
-    std::string line;
-    std::getline(table, line);
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string slot;
-        std::string local;
-        fields >> slot >> local;
-        const std::size_t colon = local.find(':');
-        if (colon != std::string::npos &&
-            std::stoul(local.substr(colon + 1), nullptr, 16) == port) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The message text as the receivers store it in the table: ; ' and " become spaces, the
 // line ends and other removed control characters go.
 std::string StoredText(std::string_view content) {
@@ -213,13 +198,16 @@ class RealClients : public ::testing::Test {
 
     void StartService(int messageIpType) {
         WriteWholeFile(installation_.ConfFolder() + "SysInit.ini",
-                       "[System]\nSysLogPort=" + std::to_string(udpPort_) +
-                           "\nSysLogTCPEnable=1\nSysLogTCPPort=" + std::to_string(tcpPort_) +
-                           "\nSysLogTCPTimeout=" + std::to_string(kTcpTimeoutMs) +
+                       "[System]\nSysLogPort=0\nSysLogTCPEnable=1\nSysLogTCPPort=0"
+                       "\nSysLogTCPTimeout=" +
+                           std::to_string(kTcpTimeoutMs) +
                            "\nSysLogMessageIPType=" + std::to_string(messageIpType) + "\n" +
                            testing::TestDatabaseAccountSection());
-        service_.Start();
-        ASSERT_TRUE(service_.WaitForLog("[INFO] Trevalon starts.", kPatience)) << service_.Log();
+        ASSERT_TRUE(service_.StartReceiving(kPatience)) << service_.Log();
+        udpPort_ = service_.ReceivingPort(SOCK_DGRAM);
+        tcpPort_ = service_.ReceivingPort(SOCK_STREAM);
+        ASSERT_NE(udpPort_, 0);
+        ASSERT_NE(tcpPort_, 0);
         ASSERT_TRUE(LoadDatabaseLibrary(installation_.DllFolder() + "libmariadb.so.3"));
         database_.Connect(testing::LocalServer("trevalon"));
         sendingSince_ = FormatDateTime(LocalNow());
@@ -320,8 +308,8 @@ class RealClients : public ::testing::Test {
 
     TempInstallation installation_;
     ServiceProcess service_{installation_};
-    std::uint16_t udpPort_ = FreePort(SOCK_DGRAM);
-    std::uint16_t tcpPort_ = FreePort(SOCK_STREAM);
+    std::uint16_t udpPort_ = 0;
+    std::uint16_t tcpPort_ = 0;
     std::string marker_;
     std::string logger_;
     std::string sendingSince_;
@@ -412,29 +400,39 @@ TEST_F(RealClients, RsyslogRelaysOverUdpTcpAndOctetCountedTcp) {
 
     const std::string folder = installation_.AppPath() + "/rsyslog";
     std::filesystem::create_directories(folder);
-    std::string config =
-        "global(workDirectory=\"" + folder + "\" net.enableDNS=\"off\")\nmodule(load=\"imudp\")\n";
-    for (auto& route : routes) {
-        route.inputPort = FreePort(SOCK_DGRAM);
-        config += "input(type=\"imudp\" address=\"127.0.0.1\" port=\"" +
-                  std::to_string(route.inputPort) + "\" ruleset=\"" + route.name + "\")\n";
-        config += "ruleset(name=\"" + route.name + "\") { action(" + route.forward + ") }\n";
+    const auto boundByRelay = [&routes](ChildProgram& relay) {
+        const std::vector<std::uint16_t> bound = ReceivingPorts(relay.Pid(), SOCK_DGRAM);
+        return std::all_of(routes.begin(), routes.end(), [&bound](const Route& route) {
+            return std::find(bound.begin(), bound.end(), route.inputPort) != bound.end();
+        });
+    };
+    // rsyslog cannot bind port 0 per input and tell which it got, so its ports are picked here;
+    // one that another process takes before rsyslog binds it is picked again.
+    std::unique_ptr<ChildProgram> relay;
+    for (int attempt = 0; attempt < 3 && !relay; ++attempt) {
+        const std::vector<std::uint16_t> ports =
+            FreeLoopbackPorts(SOCK_DGRAM, static_cast<int>(routes.size()));
+        std::string config = "global(workDirectory=\"" + folder +
+                             "\" net.enableDNS=\"off\")\nmodule(load=\"imudp\")\n";
+        for (std::size_t index = 0; index < routes.size(); ++index) {
+            Route& route = routes[index];
+            route.inputPort = ports[index];
+            config += "input(type=\"imudp\" address=\"127.0.0.1\" port=\"" +
+                      std::to_string(route.inputPort) + "\" ruleset=\"" + route.name + "\")\n";
+            config += "ruleset(name=\"" + route.name + "\") { action(" + route.forward + ") }\n";
+        }
+        WriteWholeFile(folder + "/rsyslog.conf", config);
+        relay = std::make_unique<ChildProgram>(
+            std::vector<std::string>{rsyslogd, "-n", "-f", folder + "/rsyslog.conf", "-i",
+                                     folder + "/pid"},
+            folder + "/output.txt");
+        ASSERT_TRUE(relay->Started());
+        Eventually([&] { return boundByRelay(*relay) || !relay->Running(); }, 10s);
+        if (!relay->Running() || !boundByRelay(*relay)) {
+            relay.reset();
+        }
     }
-    WriteWholeFile(folder + "/rsyslog.conf", config);
-    ChildProgram relay({rsyslogd, "-n", "-f", folder + "/rsyslog.conf", "-i", folder + "/pid"},
-                       folder + "/output.txt");
-    ASSERT_TRUE(relay.Started());
-    ASSERT_TRUE(Eventually(
-        [&] {
-            for (const auto& route : routes) {
-                if (!UdpPortBound(route.inputPort)) {
-                    return !relay.Running();
-                }
-            }
-            return true;
-        },
-        kPatience));
-    ASSERT_TRUE(relay.Running()) << relay.Output();
+    ASSERT_TRUE(relay) << ReadWholeFile(folder + "/output.txt");
 
     std::vector<Expected> expected;
     for (const auto& route : routes) {
@@ -462,7 +460,7 @@ TEST_F(RealClients, RsyslogRelaysOverUdpTcpAndOctetCountedTcp) {
     }
 
     ExpectStoredOnce(expected, priority);
-    EXPECT_EQ(relay.Terminate(kPatience), 0) << relay.Output();
+    EXPECT_EQ(relay->Terminate(kPatience), 0) << relay->Output();
     ExpectCleanStop();
 }
 

@@ -18,7 +18,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::Eventually;
-using testing::FreePort;
 using testing::ReadWholeFile;
 using testing::ServiceProcess;
 using testing::TempInstallation;
@@ -73,9 +72,18 @@ class ServiceEndToEnd : public ::testing::Test {
 
     void WriteSettings(const std::string& extra) {
         WriteWholeFile(installation_.ConfFolder() + "SysInit.ini",
-                       "[System]\nSysLogPort=" + std::to_string(udpPort_) +
-                           "\nSysLogTCPEnable=1\nSysLogTCPPort=" + std::to_string(tcpPort_) + "\n" +
-                           extra + testing::TestDatabaseAccountSection());
+                       "[System]\nSysLogPort=0\nSysLogTCPEnable=1\nSysLogTCPPort=0\n" + extra +
+                           testing::TestDatabaseAccountSection());
+    }
+
+    // Starts the service on ports of the kernel's choice and learns them.
+    void StartService(const std::string& extra) {
+        WriteSettings(extra);
+        ASSERT_TRUE(service_.StartReceiving(kPatience)) << service_.Log();
+        udpPort_ = service_.ReceivingPort(SOCK_DGRAM);
+        tcpPort_ = service_.ReceivingPort(SOCK_STREAM);
+        ASSERT_NE(udpPort_, 0);
+        ASSERT_NE(tcpPort_, 0);
     }
 
     void ConnectDatabase() {
@@ -96,16 +104,14 @@ class ServiceEndToEnd : public ::testing::Test {
 
     TempInstallation installation_;
     ServiceProcess service_{installation_};
-    std::uint16_t udpPort_ = FreePort(SOCK_DGRAM);
-    std::uint16_t tcpPort_ = FreePort(SOCK_STREAM);
+    std::uint16_t udpPort_ = 0;
+    std::uint16_t tcpPort_ = 0;
     std::string marker_;
     DatabaseConnection database_;
 };
 
 TEST_F(ServiceEndToEnd, StoresUdpAndTcpMessagesInFileAndTableThenStopsOnSigterm) {
-    WriteSettings("SysLogMessageIPType=2\n");
-    service_.Start();
-    ASSERT_TRUE(service_.WaitForLog("[INFO] Trevalon starts.", kPatience)) << service_.Log();
+    ASSERT_NO_FATAL_FAILURE(StartService("SysLogMessageIPType=2\n"));
     ConnectDatabase();
 
     const std::string year = std::to_string(LocalNow().year);
@@ -148,9 +154,7 @@ TEST_F(ServiceEndToEnd, StoresUdpAndTcpMessagesInFileAndTableThenStopsOnSigterm)
 }
 
 TEST_F(ServiceEndToEnd, HostileHostNameCannotBreakTheRow) {
-    WriteSettings("SysLogMessageIPType=1\n");
-    service_.Start();
-    ASSERT_TRUE(service_.WaitForLog("[INFO] Trevalon starts.", kPatience)) << service_.Log();
+    ASSERT_NO_FATAL_FAILURE(StartService("SysLogMessageIPType=1\n"));
     ConnectDatabase();
     SendUdp(udpPort_, "<13>Mar 14 08:00:04 h\"),(\"x\\ tag: " + marker_);
     ASSERT_TRUE(Eventually([&] { return RowsWithMarker().RowCount() == 1; }, kPatience));

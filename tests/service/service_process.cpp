@@ -6,11 +6,12 @@
 #include <thread>
 #include <vector>
 
-#include <netinet/in.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "tests/support/loopback_ports.h"
 
 extern char** environ;
 
@@ -82,16 +83,14 @@ bool ServiceProcess::WaitForLog(const std::string& text, std::chrono::seconds pa
     return Eventually([&] { return Log().find(text) != std::string::npos; }, patience);
 }
 
-std::uint16_t FreePort(int type) {
-    const int fd = socket(AF_INET, type, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
+bool ServiceProcess::StartReceiving(std::chrono::seconds patience) {
+    Start();
+    return WaitForLog("[INFO] Trevalon starts.", patience);
+}
+
+std::uint16_t ServiceProcess::ReceivingPort(int type) const {
+    const std::vector<std::uint16_t> ports = ReceivingPorts(pid_, type);
+    return ports.size() == 1 ? ports.front() : 0;
 }
 
 }  // namespace trevalon::testing

@@ -26,6 +26,12 @@ class ServiceProcess {
     // Waits for the process to end by itself; -1 when killed, -2 when it did not end in time.
     int WaitForExit(std::chrono::seconds patience);
 
+    // Starts the service and waits until it receives; its settings have port 0 for UDP and TCP,
+    // so that the kernel gives it ports nobody else holds, which ReceivingPort then tells.
+    bool StartReceiving(std::chrono::seconds patience);
+    // The port the running service receives on over SOCK_DGRAM or SOCK_STREAM; 0 without one.
+    std::uint16_t ReceivingPort(int type) const;
+
     // Polls the diagnostic log until it holds `text`, up to `patience`.
     bool WaitForLog(const std::string& text, std::chrono::seconds patience) const;
     std::string Log() const;
@@ -35,9 +41,6 @@ class ServiceProcess {
     std::string xdgConfigHome_;
     pid_t pid_ = -1;
 };
-
-// A port on the loopback interface that nothing listens on at the moment.
-std::uint16_t FreePort(int type);
 
 // Polls `condition` with short pauses until it holds or `patience` runs out.
 template <typename Condition>

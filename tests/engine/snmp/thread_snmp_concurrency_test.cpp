@@ -1,17 +1,20 @@
 #include <memory>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sys/socket.h>
 
 #include <gtest/gtest.h>
 
 #include "engine/snmp/thread_snmp.h"
 #include "tests/engine/snmp/trap_receiver.h"
+#include "tests/support/loopback_ports.h"
 
 namespace trevalon {
 namespace {
 
-using testing::FreeLoopbackUdpPorts;
 using testing::TrapReceiver;
 using testing::TrapUser;
 
@@ -64,31 +67,49 @@ std::vector<std::string> ExpectedLine(const JobPlan& plan) {
     return {"V2 " + from, "SNMP v3, user " + plan.user + ", context", oid};
 }
 
+std::unique_ptr<ThreadSNMP> Job(SnmpTrapAgent& agent, const JobPlan& plan, int receiverPort) {
+    return std::make_unique<ThreadSNMP>(
+        agent, "127.0.0.1", plan.localPort, receiverPort, plan.trapOid, kEngineId, "127.0.0.1",
+        plan.version, plan.user, plan.password, plan.community, plan.enterprise, 0);
+}
+
+bool LocalPortTaken(const ThreadSNMP& job) {
+    return !job.Succeeded() &&
+           job.ResultDetail().find("Address already in use") != std::string::npos;
+}
+
 TEST(ThreadSnmpConcurrencyTest, TwentyConcurrentJobsEachArriveWithTheirOwnSettings) {
-    const std::vector<int> localPorts = FreeLoopbackUdpPorts(kJobs);
     std::vector<JobPlan> plans;
     std::vector<TrapUser> users;
     for (int job = 0; job < kJobs; ++job) {
-        plans.push_back(Plan(job, localPorts[static_cast<std::size_t>(job)]));
+        plans.push_back(Plan(job, 0));
         if (plans.back().version == 3) {
             users.push_back({kEngineId, plans.back().user, plans.back().password});
         }
     }
+    // The receiver holds its port before the jobs' ports are picked, so they cannot meet.
     TrapReceiver receiver(users);
     SnmpTrapAgent agent;
 
-    std::vector<std::unique_ptr<ThreadSNMP>> jobs;
-    for (const JobPlan& plan : plans) {
-        jobs.push_back(std::make_unique<ThreadSNMP>(
-            agent, "127.0.0.1", plan.localPort, receiver.Port(), plan.trapOid, kEngineId,
-            "127.0.0.1", plan.version, plan.user, plan.password, plan.community, plan.enterprise,
-            0));
-    }
-    {
-        std::vector<std::jthread> workers;
-        for (const auto& job : jobs) {
-            workers.emplace_back([&job] { job->Execute(); });
+    std::vector<std::unique_ptr<ThreadSNMP>> jobs(plans.size());
+    std::vector<std::size_t> pending(plans.size());
+    std::iota(pending.begin(), pending.end(), 0);
+    // A local port another process took between the pick and the bind is picked again.
+    for (int round = 0; round < 3 && !pending.empty(); ++round) {
+        const std::vector<std::uint16_t> ports =
+            testing::FreeLoopbackPorts(SOCK_DGRAM, static_cast<int>(pending.size()));
+        for (std::size_t index = 0; index < pending.size(); ++index) {
+            JobPlan& plan = plans[pending[index]];
+            plan.localPort = ports[index];
+            jobs[pending[index]] = Job(agent, plan, receiver.Port());
         }
+        {
+            std::vector<std::jthread> workers;
+            for (const std::size_t job : pending) {
+                workers.emplace_back([&jobs, job] { jobs[job]->Execute(); });
+            }
+        }
+        std::erase_if(pending, [&jobs](std::size_t job) { return !LocalPortTaken(*jobs[job]); });
     }
 
     for (std::size_t job = 0; job < jobs.size(); ++job) {

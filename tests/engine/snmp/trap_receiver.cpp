@@ -7,9 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -17,6 +15,8 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+#include "tests/support/loopback_ports.h"
 
 extern char** environ;
 
@@ -71,8 +71,6 @@ TrapReceiver::TrapReceiver(const std::vector<TrapUser>& users) {
     folder_ = pattern;
     fs::create_directories(folder_ + "/mibs");
     std::ofstream(folder_ + "/snmptrapd.conf") << Configuration(users);
-    port_ = FreeLoopbackUdpPort();
-
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0) {
         ADD_FAILURE() << "pipe: " << std::strerror(errno);
@@ -90,7 +88,7 @@ TrapReceiver::TrapReceiver(const std::vector<TrapUser>& users) {
                                           folder_ + "/mibs",
                                           "-n",
                                           "-On",
-                                          "udp:127.0.0.1:" + std::to_string(port_)};
+                                          "udp:127.0.0.1:0"};
     std::vector<std::string> environment = ChildEnvironment(folder_);
     std::vector<char*> argumentPointers = Pointers(arguments);
     std::vector<char*> environmentPointers = Pointers(environment);
@@ -113,9 +111,13 @@ TrapReceiver::TrapReceiver(const std::vector<TrapUser>& users) {
     const std::string ready = WaitForLine(
         [](const std::string& line) { return line.find(kReadyLine) != std::string::npos; },
         kStartTimeout);
-    if (ready.empty()) {
-        ADD_FAILURE() << "snmptrapd did not start listening on port " << port_;
+    // It binds a port of the kernel's choice, so no other party can hold it already.
+    const std::vector<std::uint16_t> ports = ReceivingPorts(process_, SOCK_DGRAM);
+    if (ready.empty() || ports.size() != 1) {
+        ADD_FAILURE() << "snmptrapd did not start listening on one port";
+        return;
     }
+    port_ = ports.front();
 }
 
 TrapReceiver::~TrapReceiver() {
@@ -205,30 +207,7 @@ bool TrapReceiver::ReadMore(std::chrono::steady_clock::time_point deadline) {
 }
 
 int FreeLoopbackUdpPort() {
-    return FreeLoopbackUdpPorts(1).front();
-}
-
-std::vector<int> FreeLoopbackUdpPorts(int count) {
-    // All sockets stay bound until every port is known, so the ports differ.
-    std::vector<int> sockets;
-    std::vector<int> ports;
-    for (int index = 0; index < count; ++index) {
-        const int socketFd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (socketFd < 0 || bind(socketFd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-            getsockname(socketFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            ADD_FAILURE() << "cannot find a free UDP port: " << std::strerror(errno);
-        }
-        sockets.push_back(socketFd);
-        ports.push_back(ntohs(address.sin_port));
-    }
-    for (const int socketFd : sockets) {
-        close(socketFd);
-    }
-    return ports;
+    return FreeLoopbackPorts(SOCK_DGRAM, 1).front();
 }
 
 std::string ErrorOf(const std::function<void()>& action) {

@@ -16,7 +16,8 @@ struct TrapUser {
     std::string password;
 };
 
-// Debian's snmptrapd, started on a free loopback port for one test and stopped with it. Each
+// Debian's snmptrapd, started on a loopback port of the kernel's choice for one test and stopped
+// with it. Each
 // trap it accepts is printed as one line:
 //   "V1 peer=<transport> agent=<agent-addr> enterprise=<OID> generic=<n> specific=<n>
 //    security=<community part>"
@@ -55,10 +56,8 @@ class TrapReceiver {
     bool ended_ = false;
 };
 
-// A UDP port on 127.0.0.1 that was free a moment ago.
+// A UDP port on 127.0.0.1 that was free a moment ago (see FreeLoopbackPorts).
 int FreeLoopbackUdpPort();
-// `count` distinct such ports.
-std::vector<int> FreeLoopbackUdpPorts(int count);
 
 // The text of the SnmpAgentError (or any std::exception) `action` raises; a test failure and
 // an empty text when it raises none.

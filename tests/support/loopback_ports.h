@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace trevalon::testing {
+
+// `count` distinct loopback ports of the given socket type that were free a moment ago: each
+// stays bound until all are known. Only for peers that cannot bind port 0 themselves; whoever
+// takes one must expect EADDRINUSE from another process and pick again.
+std::vector<std::uint16_t> FreeLoopbackPorts(int type, int count);
+
+// The ports process `pid` receives on, as the kernel reports them: its listening TCP sockets
+// or its unconnected UDP sockets. Lets a program bind port 0 and tell the test what it got.
+std::vector<std::uint16_t> ReceivingPorts(pid_t pid, int type);
+
+}  // namespace trevalon::testing
