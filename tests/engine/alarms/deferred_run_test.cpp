@@ -21,12 +21,12 @@ class CompletionSink {
   public:
     explicit CompletionSink(std::size_t expected = 0) : expected_(expected) {}
 
+    // Notifies under the lock: a waiter that sees the last completion may destroy the sink at
+    // once, so the pool thread must be done with it by then.
     void Keep(WorkItemCompletion completion) {
-        {
-            std::lock_guard lock(mutex_);
-            completions_.push_back(std::move(completion));
-            ++kept_;
-        }
+        std::lock_guard lock(mutex_);
+        completions_.push_back(std::move(completion));
+        ++kept_;
         keptOne_.notify_all();
     }
     void AwaitAll() { Await(expected_); }

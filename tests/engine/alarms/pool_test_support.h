@@ -20,11 +20,10 @@ namespace trevalon::testing {
 // Blocks whoever waits until it is opened, once and for all.
 class Gate {
   public:
+    // Notifies under the lock, so that a waiter may destroy the gate as soon as it passes.
     void Open() {
-        {
-            std::lock_guard lock(mutex_);
-            open_ = true;
-        }
+        std::lock_guard lock(mutex_);
+        open_ = true;
         opened_.notify_all();
     }
     void Wait() {
