@@ -4,15 +4,27 @@
 #include <cstdio>
 #include <fstream>
 
+#include <pwd.h>
+
 #include "platform/command_runner.h"
 #include "platform/errno_text.h"
 
 namespace trevalon::platform {
 
-ServiceControl::ServiceControl(std::string unitDirectory, std::string systemctl)
-    : unitDirectory_(std::move(unitDirectory)), systemctl_(std::move(systemctl)) {}
+ServiceControl::ServiceControl(std::string unitDirectory, std::string systemctl,
+                               std::string useradd)
+    : unitDirectory_(std::move(unitDirectory)),
+      systemctl_(std::move(systemctl)),
+      useradd_(std::move(useradd)) {}
 
-std::string ServiceControl::UnitText(const std::string& executablePath) {
+std::string ServiceControl::UnitText(const ServiceUnit& unit) {
+    std::string writable;
+    for (const std::string& folder : unit.writableFolders) {
+        writable += (writable.empty() ? "ReadWritePaths=\"" : " \"") + folder + "\"";
+    }
+    if (!writable.empty()) {
+        writable += "\n";
+    }
     return "[Unit]\n"
            "Description=Trevalon\n"
            "After=network-online.target mariadb.service\n"
@@ -21,11 +33,25 @@ std::string ServiceControl::UnitText(const std::string& executablePath) {
            "[Service]\n"
            "Type=simple\n"
            "ExecStart=\"" +
-           executablePath +
+           unit.executablePath +
            "\"\n"
+           "User=" +
+           unit.user + "\nGroup=" + unit.user +
+           "\n"
+           "AmbientCapabilities=CAP_NET_BIND_SERVICE\n"
+           "CapabilityBoundingSet=CAP_NET_BIND_SERVICE\n"
+           "NoNewPrivileges=yes\n"
+           "ProtectSystem=strict\n" +
+           writable + "ProtectHome=" + (unit.protectHome ? "yes" : "read-only") +
+           "\n"
+           "PrivateTmp=yes\n"
            "KillSignal=SIGTERM\n"
            "TimeoutStopSec=120\n"
            "Restart=on-failure\n"
+           "RestartSec=5\n"
+           "RestartPreventExitStatus=" +
+           std::to_string(kRefusedStartExitStatus) +
+           "\n"
            "\n"
            "[Install]\n"
            "WantedBy=multi-user.target\n";
@@ -37,12 +63,34 @@ std::string ServiceControl::Systemctl(const std::string& verb, bool* ok) const {
     return result.output.empty() ? systemctl_ + " " + verb + " failed" : result.output;
 }
 
-std::string ServiceControl::Install(const std::string& executablePath) const {
+std::string ServiceControl::EnsureUser(const std::string& user) const {
+    if (getpwnam(user.c_str()) != nullptr) {
+        return "";
+    }
+    const CommandResult result =
+        RunCommand({useradd_, "--system", "--user-group", "--no-create-home", "--home-dir",
+                    "/nonexistent", "--shell", "/usr/sbin/nologin", user});
+    if (result.exitCode == 0) {
+        return "";
+    }
+    return "cannot create the user " + user + ": " +
+           (result.output.empty() ? useradd_ + " failed" : result.output);
+}
+
+std::string ServiceControl::Install(const ServiceUnit& unit,
+                                    const std::vector<std::string>& reads) const {
+    if (std::string error = EnsureUser(unit.user); !error.empty()) {
+        return error;
+    }
+    if (std::string problem = AccessProblem(unit.user, reads, unit.writableFolders);
+        !problem.empty()) {
+        return problem;
+    }
     {
-        std::ofstream unit(UnitPath(), std::ios::trunc);
-        unit << UnitText(executablePath);
-        unit.flush();
-        if (!unit) {
+        std::ofstream file(UnitPath(), std::ios::trunc);
+        file << UnitText(unit);
+        file.flush();
+        if (!file) {
             return UnitPath() + ": " + ErrnoText(errno != 0 ? errno : EIO);
         }
     }
@@ -78,6 +126,24 @@ bool ServiceControl::IsActive() const {
     bool ok = false;
     Systemctl("is-active", &ok);
     return ok;
+}
+
+std::string AccessProblem(const std::string& user, const std::vector<std::string>& reads,
+                          const std::vector<std::string>& writes) {
+    const auto fails = [&user](const std::string& test, const std::string& path) {
+        return RunCommand({"runuser", "-u", user, "--", "test", test, path}).exitCode != 0;
+    };
+    for (const std::string& path : reads) {
+        if (fails("-r", path)) {
+            return "user " + user + " cannot read " + path;
+        }
+    }
+    for (const std::string& folder : writes) {
+        if (fails("-w", folder) || fails("-x", folder)) {
+            return "user " + user + " cannot write " + folder;
+        }
+    }
+    return "";
 }
 
 }  // namespace trevalon::platform

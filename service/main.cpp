@@ -1,11 +1,9 @@
 // TrevalonService: the syslog server without a user interface. Without switches it runs in the
 // foreground until SIGTERM or SIGINT; "INSTALL" and "UNINSTALL" register or remove it as the
-// systemd unit trevalon.service.
+// systemd unit trevalon.service, run as the system user "trevalon".
 
 #include <cstdio>
 #include <exception>
-#include <filesystem>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -21,32 +19,18 @@
 #include "platform/service_control.h"
 #include "platform/termination_signals.h"
 #include "service/command_line.h"
+#include "service/service_registration.h"
 #include "service/trevalon_service.h"
 
 namespace {
 
 using namespace trevalon;
 
-constexpr const char* kServiceDisplayName = "Trevalon";
-
-int RegisterService(const ServiceCommandLine& line) {
-    const platform::ServiceControl control;
-    const bool install = line.install;
-    const std::string error =
-        install ? control.Install(std::filesystem::read_symlink("/proc/self/exe").string())
-                : control.Uninstall();
-    if (!error.empty()) {
-        std::cerr << "Service \"" << kServiceDisplayName << "\" failed to "
-                  << (install ? "install" : "uninstall") << " with error: \"" << error << "\"\n";
-        return 1;
-    }
-    if (!line.silent) {
-        std::cout << (install ? "Service installed successfully"
-                              : "Service uninstalled successfully")
-                  << "\n";
-    }
-    return 0;
-}
+// A start refused on purpose (missing folders or driver, credentials the server refuses) ends
+// with a status of its own, which the unit keeps systemd from restarting on; anything else a
+// restart may cure, such as a database server that is not up yet.
+constexpr int kRefused = platform::ServiceControl::kRefusedStartExitStatus;
+constexpr int kFailed = 1;
 
 int Run(const ServiceCommandLine& line) {
     EventLoop loop;
@@ -65,11 +49,11 @@ int Run(const ServiceCommandLine& line) {
     EngineSettings& settings = TheEngineSettings();
     settings.AppPath = FindAppPath();
     if (!EnsureLogFolder(settings)) {
-        return 1;
+        return kRefused;
     }
     if (!EnsureConfFolder(settings)) {
         WriteDiagnostic(catalogue::kSystemInitDirectoryNotFound, kLevelError);
-        return 1;
+        return kRefused;
     }
     std::string libraryError;
     if (!DriverLibraryPresent(settings) ||
@@ -78,23 +62,26 @@ int Run(const ServiceCommandLine& line) {
                             ? std::string(catalogue::kMySqlLibraryNotFound)
                             : WithErrorText(catalogue::kMySqlLibraryNotFound, libraryError),
                         kLevelError);
-        return 1;
+        return kRefused;
     }
     RegisterEngineDeliveries();
 
     TDMKestrine dataModule;
     TTrevalon service(loop, dataModule, settings);
-    if (!service.ServiceCreate() || ProgramEndRequested()) {
-        return 1;
+    if (!service.ServiceCreate()) {
+        return dataModule.CredentialsRefused() ? kRefused : kFailed;
+    }
+    if (ProgramEndRequested()) {
+        return kFailed;
     }
     if (line.install || line.uninstall) {
-        return RegisterService(line);
+        return RegisterService(line, settings);
     }
     service.ServiceStart();
     loop.Run();
     service.ServiceStop();
     service.ServiceDestroy();
-    return ProgramEndRequested() ? 1 : 0;
+    return ProgramEndRequested() ? kFailed : 0;
 }
 
 }  // namespace

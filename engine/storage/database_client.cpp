@@ -186,8 +186,9 @@ void DatabaseConnection::Connect(const ConnectionParameters& parameters) {
                              parameters.Password.c_str(), NullIfEmpty(parameters.Database), port,
                              nullptr, 0) == nullptr) {
         const std::string text = library.error_text(handle);
+        const unsigned int code = library.error_number(handle);
         library.close(handle);
-        throw DatabaseError(text);
+        throw DatabaseError(text, code);
     }
     impl_->library = &library;
     impl_->handle = handle;

@@ -13,7 +13,13 @@ namespace trevalon {
 // Raised by the client; what() is the server's or the driver's own message text.
 class DatabaseError : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    explicit DatabaseError(const std::string& text, unsigned int serverCode = 0)
+        : std::runtime_error(text), serverCode_(serverCode) {}
+    // The client library's error number; 0 when the failure did not come from it.
+    unsigned int ServerCode() const { return serverCode_; }
+
+  private:
+    unsigned int serverCode_;
 };
 
 struct ConnectionParameters {

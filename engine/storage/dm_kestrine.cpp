@@ -31,6 +31,12 @@ std::string CannotCreateTableText(std::string_view tableName) {
     return text;
 }
 
+// The server's refusals of an account: ER_DBACCESS_DENIED_ERROR, ER_ACCESS_DENIED_ERROR and
+// ER_ACCESS_DENIED_NO_PASSWORD_ERROR.
+bool AccountRefused(unsigned int serverCode) {
+    return serverCode == 1044 || serverCode == 1045 || serverCode == 1698;
+}
+
 // Logs a bootstrap failure that the program cannot continue from.
 void ReportFatal(const std::string& line) {
     WriteDiagnostic(line, kLevelError);
@@ -66,8 +72,10 @@ bool TDMKestrine::ConnectDatabase(bool serverLevel) {
     } catch (const DatabaseError& error) {
         WriteDiagnostic(WithErrorText(catalogue::kCannotConnectDatabase, error.what()),
                         kLevelError);
+        credentialsRefused_ = AccountRefused(error.ServerCode());
         return false;
     }
+    credentialsRefused_ = false;
     return connection_.Connected();
 }
 

@@ -25,6 +25,9 @@ class TDMKestrine {
     // Connects the shared connection to the system's database, or to the server's own
     // database when `serverLevel` is set. Logs ERR00101 and returns false on failure.
     bool ConnectDatabase(bool serverLevel);
+    // Whether the last failed connection was refused for the account (its name, password or
+    // rights) rather than for an unreachable server: only a person can mend that.
+    bool CredentialsRefused() const { return credentialsRefused_; }
     // On the server-level connection: creates the database, reconnects to it and creates
     // its tables. Logs ERR00104 and asks the program to end when the database cannot be made.
     void CreateDatabase();
@@ -47,6 +50,7 @@ class TDMKestrine {
     std::string databaseName_;
     DatabaseConnection connection_;
     StatementObserver observer_;
+    bool credentialsRefused_ = false;
 };
 
 }  // namespace trevalon

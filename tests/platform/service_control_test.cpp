@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "platform/command_runner.h"
@@ -23,6 +25,60 @@ TEST(CommandRunner, CapturesOutputAndExitCode) {
     EXPECT_EQ(missing.output, "/nonexistent/program: No such file or directory");
 }
 
+ServiceUnit OptUnit() {
+    return {"/opt/trevalon/bin/TrevalonService",
+            "trevalon",
+            {"/opt/trevalon/log/", "/var/log/trevalon sys/"},
+            true};
+}
+
+TEST(ServiceUnitText, HardenedUnprivilegedServiceThatIsNotRestartedAfterARefusal) {
+    EXPECT_EQ(ServiceControl::UnitText(OptUnit()),
+              "[Unit]\n"
+              "Description=Trevalon\n"
+              "After=network-online.target mariadb.service\n"
+              "Wants=network-online.target\n"
+              "\n"
+              "[Service]\n"
+              "Type=simple\n"
+              "ExecStart=\"/opt/trevalon/bin/TrevalonService\"\n"
+              "User=trevalon\n"
+              "Group=trevalon\n"
+              "AmbientCapabilities=CAP_NET_BIND_SERVICE\n"
+              "CapabilityBoundingSet=CAP_NET_BIND_SERVICE\n"
+              "NoNewPrivileges=yes\n"
+              "ProtectSystem=strict\n"
+              "ReadWritePaths=\"/opt/trevalon/log/\" \"/var/log/trevalon sys/\"\n"
+              "ProtectHome=yes\n"
+              "PrivateTmp=yes\n"
+              "KillSignal=SIGTERM\n"
+              "TimeoutStopSec=120\n"
+              "Restart=on-failure\n"
+              "RestartSec=5\n"
+              "RestartPreventExitStatus=78\n"
+              "\n"
+              "[Install]\n"
+              "WantedBy=multi-user.target\n");
+    ServiceUnit home = OptUnit();
+    home.protectHome = false;
+    EXPECT_NE(ServiceControl::UnitText(home).find("\nProtectHome=read-only\n"), std::string::npos);
+}
+
+TEST(ServiceUnitText, SystemdAcceptsTheUnit) {
+    if (RunCommand({"systemd-analyze", "--version"}).exitCode != 0) {
+        GTEST_SKIP() << "systemd-analyze is not installed";
+    }
+    TempInstallation installation;
+    ServiceUnit unit = OptUnit();
+    unit.executablePath = "/bin/true";
+    unit.writableFolders = {installation.LogFolder()};
+    const std::string path = installation.AppPath() + "/trevalon.service";
+    WriteWholeFile(path, ServiceControl::UnitText(unit));
+    const CommandResult verdict = RunCommand({"systemd-analyze", "verify", path});
+    EXPECT_EQ(verdict.exitCode, 0) << verdict.output;
+    EXPECT_EQ(verdict.output.find(path + ":"), std::string::npos) << verdict.output;
+}
+
 // A stand-in for systemctl that records its arguments and fails when told to.
 class ServiceControlTest : public ::testing::Test {
   protected:
@@ -39,20 +95,42 @@ class ServiceControlTest : public ::testing::Test {
     std::string CallLog() const { return installation.AppPath() + "/calls"; }
     ServiceControl Control() const { return ServiceControl(UnitDirectory(), FakeSystemctl()); }
     void MakeSystemctlFail() const { WriteWholeFile(installation.AppPath() + "/fail", ""); }
+    // A unit of an existing user that writes no folder, so no access check can fail.
+    static ServiceUnit UnwritableUnit() { return {"/bin/true", "root", {}, true}; }
 
     TempInstallation installation;
 };
 
-TEST_F(ServiceControlTest, InstallWritesAndEnablesTheUnit) {
-    EXPECT_EQ(Control().Install("/opt/trevalon/bin/TrevalonService"), "");
-    const std::string unit = ReadWholeFile(UnitDirectory() + "/trevalon.service");
-    EXPECT_NE(unit.find("ExecStart=\"/opt/trevalon/bin/TrevalonService\"\n"), std::string::npos);
-    EXPECT_NE(unit.find("WantedBy=multi-user.target\n"), std::string::npos);
+TEST_F(ServiceControlTest, InstallChecksTheUsersAccessThenWritesAndEnablesTheUnit) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "asking the kernel as another user needs root";
+    }
+    // "nobody" exists on every Debian system, so no user is created; it can read what all may
+    // read and write nothing of root's.
+    const std::string privateFolder = installation.AppPath() + "/private/";
+    std::filesystem::create_directory(privateFolder);
+    std::filesystem::permissions(privateFolder, std::filesystem::perms::owner_all);
+    const std::string openFolder = installation.AppPath() + "/open/";
+    std::filesystem::create_directory(openFolder);
+    std::filesystem::permissions(openFolder, std::filesystem::perms::all);
+    std::filesystem::permissions(installation.AppPath(), std::filesystem::perms::all);
+
+    ServiceUnit unit{"/bin/true", "nobody", {openFolder, privateFolder}, true};
+    EXPECT_EQ(Control().Install(unit, {"/bin/true"}), "user nobody cannot write " + privateFolder);
+    EXPECT_EQ(Control().Install(unit, {privateFolder + "x"}),
+              "user nobody cannot read " + privateFolder + "x");
+    EXPECT_FALSE(std::filesystem::exists(UnitDirectory() + "/trevalon.service"));
+    EXPECT_FALSE(std::filesystem::exists(CallLog()));
+
+    unit.writableFolders = {openFolder};
+    EXPECT_EQ(Control().Install(unit, {"/bin/true"}), "");
+    EXPECT_EQ(ReadWholeFile(UnitDirectory() + "/trevalon.service"), ServiceControl::UnitText(unit));
     EXPECT_EQ(ReadWholeFile(CallLog()), "daemon-reload\nenable trevalon.service\n");
 }
 
 TEST_F(ServiceControlTest, UninstallDisablesAndRemovesTheUnit) {
-    ASSERT_EQ(Control().Install("/x"), "");
+    WriteWholeFile(UnitDirectory() + "/trevalon.service", "[Unit]\n");
+    WriteWholeFile(CallLog(), "daemon-reload\nenable trevalon.service\n");
     EXPECT_EQ(Control().Uninstall(), "");
     EXPECT_FALSE(std::filesystem::exists(UnitDirectory() + "/trevalon.service"));
     EXPECT_EQ(ReadWholeFile(CallLog()),
@@ -61,7 +139,7 @@ TEST_F(ServiceControlTest, UninstallDisablesAndRemovesTheUnit) {
 
 TEST_F(ServiceControlTest, FailuresCarrySystemctlsText) {
     MakeSystemctlFail();
-    EXPECT_EQ(Control().Install("/x"), "Failed to enable unit");
+    EXPECT_EQ(Control().Install(UnwritableUnit(), {}), "Failed to enable unit");
     EXPECT_EQ(Control().Uninstall(), "Failed to disable unit");
     EXPECT_FALSE(Control().Start());
     EXPECT_FALSE(Control().Stop());
@@ -70,7 +148,7 @@ TEST_F(ServiceControlTest, FailuresCarrySystemctlsText) {
 
 TEST_F(ServiceControlTest, UnwritableUnitFolder) {
     const ServiceControl control(installation.AppPath() + "/missing", FakeSystemctl());
-    EXPECT_EQ(control.Install("/x"),
+    EXPECT_EQ(control.Install(UnwritableUnit(), {}),
               installation.AppPath() + "/missing/trevalon.service: No such file or directory");
 }
 

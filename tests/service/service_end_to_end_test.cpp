@@ -10,6 +10,7 @@
 
 #include "engine/storage/database_client.h"
 #include "foundation/clock.h"
+#include "platform/service_control.h"
 #include "tests/engine/storage/test_database_server.h"
 #include "tests/service/service_process.h"
 
@@ -165,7 +166,7 @@ TEST_F(ServiceEndToEnd, HostileHostNameCannotBreakTheRow) {
 TEST_F(ServiceEndToEnd, WrongCredentialsEndTheProgram) {
     WriteSettings("[Database]\nDBUsername=nobody_" + marker_ + "\nDBPassword=wrong\n");
     service_.Start();
-    EXPECT_EQ(service_.WaitForExit(kPatience), 1);
+    EXPECT_EQ(service_.WaitForExit(kPatience), platform::ServiceControl::kRefusedStartExitStatus);
     const std::string log = service_.Log();
     const std::string refusal =
         "[ERROR] ERR00101 : Connot make connection to MySQL database. : Access denied";

@@ -201,6 +201,7 @@ TEST_F(DataModuleTest, WrongCredentialsLogConnectionErrorAndLeaveTheDecisionToTh
     EXPECT_FALSE(module.ConnectDatabase(false));
     EXPECT_FALSE(module.ConnectDatabase(true));
     EXPECT_FALSE(module.Connection().Connected());
+    EXPECT_TRUE(module.CredentialsRefused());
     EXPECT_FALSE(ProgramEndRequested());
 
     const std::string log = DiagnosticLogText(installation_);
@@ -220,6 +221,7 @@ TEST_F(DataModuleTest, UnreachableServerLogsConnectionError) {
     TheEngineSettings().Database.Port = std::to_string(closed.Port());
     TDMKestrine module(database_->Name());
     EXPECT_FALSE(module.ConnectDatabase(true));
+    EXPECT_FALSE(module.CredentialsRefused());
     EXPECT_NE(DiagnosticLogText(installation_)
                   .find("[ERROR] ERR00101 : Connot make connection to MySQL database. : Can't "
                         "connect to server on '127.0.0.1'"),

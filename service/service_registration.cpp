@@ -1,0 +1,83 @@
+#include "service/service_registration.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+
+#include "foundation/app_paths.h"
+
+namespace trevalon {
+namespace {
+
+constexpr const char* kServiceDisplayName = "Trevalon";
+
+bool InsideHomeFolders(const std::string& path) {
+    for (const char* home : {"/home/", "/root/", "/run/user/"}) {
+        if (path.rfind(home, 0) == 0 || path + "/" == home) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The syslog file setting is a plain prefix: its folder is what comes before the last '/'.
+std::string SyslogFileFolder(const EngineSettings& settings) {
+    const std::string& prefix = settings.FileBackup.FilenamePath;
+    const std::size_t slash = prefix.rfind('/');
+    return slash == std::string::npos ? std::filesystem::current_path().string() + "/"
+                                      : prefix.substr(0, slash + 1);
+}
+
+}  // namespace
+
+platform::ServiceUnit UnitForInstallation(const EngineSettings& settings,
+                                          const std::string& executablePath) {
+    platform::ServiceUnit unit;
+    unit.executablePath = executablePath;
+    unit.user = kServiceUser;
+    unit.writableFolders.push_back(settings.LogFolder);
+    const std::string syslogFolder = SyslogFileFolder(settings);
+    if (settings.FileBackup.Enable && syslogFolder != settings.LogFolder) {
+        unit.writableFolders.push_back(syslogFolder);
+    }
+    unit.protectHome =
+        !InsideHomeFolders(settings.AppPath) &&
+        std::none_of(unit.writableFolders.begin(), unit.writableFolders.end(), InsideHomeFolders);
+    return unit;
+}
+
+std::vector<std::string> FilesTheServiceReads(const EngineSettings& settings,
+                                              const std::string& executablePath) {
+    std::vector<std::string> files = {executablePath, DriverLibraryPath(settings)};
+    std::error_code ignored;
+    if (std::filesystem::exists(settings.IniFileName, ignored)) {
+        files.push_back(settings.IniFileName);
+    }
+    return files;
+}
+
+int RegisterService(const ServiceCommandLine& line, const EngineSettings& settings,
+                    const platform::ServiceControl& control) {
+    const bool install = line.install;
+    std::string error;
+    if (install) {
+        const std::string executable = std::filesystem::read_symlink("/proc/self/exe").string();
+        error = control.Install(UnitForInstallation(settings, executable),
+                                FilesTheServiceReads(settings, executable));
+    } else {
+        error = control.Uninstall();
+    }
+    if (!error.empty()) {
+        std::cerr << "Service \"" << kServiceDisplayName << "\" failed to "
+                  << (install ? "install" : "uninstall") << " with error: \"" << error << "\"\n";
+        return 1;
+    }
+    if (!line.silent) {
+        std::cout << (install ? "Service installed successfully"
+                              : "Service uninstalled successfully")
+                  << "\n";
+    }
+    return 0;
+}
+
+}  // namespace trevalon
