@@ -7,7 +7,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
 bash "$root/scripts/install-test-peers.sh"
 # The tests' own account: the system's database and scratch databases named trevalon_test_*.
-bash "$root/scripts/database-account.sh" trevalon_test "$root/build/test-database.ini" \
+# Every checkout on this machine shares it, as it shares the server.
+account_file=${TREVALON_TEST_DATABASE_INI:-${XDG_CONFIG_HOME:-$HOME/.config}/varnholt/test-database.ini}
+bash "$root/scripts/database-account.sh" trevalon_test "$account_file" \
   trevalon 'trevalon\_test\_%'
 
 bash "$root/scripts/run-fuzz.sh" 15

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <system_error>
 
@@ -37,25 +36,42 @@ std::set<std::string> SocketInodes(pid_t pid) {
 
 }  // namespace
 
+int BindLoopbackSocket(int type, std::uint16_t& port) {
+    const int socketFd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (socketFd < 0 || bind(socketFd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        getsockname(socketFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        const int error = errno;
+        if (socketFd >= 0) {
+            close(socketFd);
+        }
+        throw std::system_error(error, std::generic_category(), "no loopback port");
+    }
+    port = ntohs(address.sin_port);
+    return socketFd;
+}
+
+ClosedLoopbackPort::ClosedLoopbackPort() : socket_(BindLoopbackSocket(SOCK_STREAM, port_)) {}
+
+ClosedLoopbackPort::~ClosedLoopbackPort() {
+    close(socket_);
+}
+
 std::vector<std::uint16_t> FreeLoopbackPorts(int type, int count) {
     std::vector<int> sockets;
-    std::vector<std::uint16_t> ports;
-    for (int index = 0; index < count; ++index) {
-        const int socketFd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (socketFd < 0 || bind(socketFd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-            getsockname(socketFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            const int error = errno;
-            for (const int open : sockets) {
-                close(open);
-            }
-            throw std::system_error(error, std::generic_category(), "no free loopback port");
+    std::vector<std::uint16_t> ports(static_cast<std::size_t>(count));
+    try {
+        for (std::uint16_t& port : ports) {
+            sockets.push_back(BindLoopbackSocket(type, port));
         }
-        sockets.push_back(socketFd);
-        ports.push_back(ntohs(address.sin_port));
+    } catch (...) {
+        for (const int socketFd : sockets) {
+            close(socketFd);
+        }
+        throw;
     }
     for (const int socketFd : sockets) {
         close(socketFd);

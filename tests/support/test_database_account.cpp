@@ -7,8 +7,16 @@
 namespace trevalon::testing {
 
 std::string TestDatabaseAccountFile() {
-    const char* chosen = std::getenv("TREVALON_TEST_DATABASE_INI");
-    return chosen != nullptr && *chosen != '\0' ? chosen : TREVALON_TEST_DATABASE_INI;
+    const auto variable = [](const char* name) -> std::string {
+        const char* value = std::getenv(name);
+        return value != nullptr ? value : "";
+    };
+    if (std::string chosen = variable("TREVALON_TEST_DATABASE_INI"); !chosen.empty()) {
+        return chosen;
+    }
+    const std::string configHome = variable("XDG_CONFIG_HOME");
+    return (configHome.empty() ? variable("HOME") + "/.config" : configHome) +
+           "/varnholt/test-database.ini";
 }
 
 const TestDatabaseAccount& TheTestDatabaseAccount() {

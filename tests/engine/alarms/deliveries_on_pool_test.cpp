@@ -21,6 +21,7 @@
 #include "foundation/event_loop.h"
 #include "tests/engine/alarms/http_test_peer.h"
 #include "tests/support/fixed_clock.h"
+#include "tests/support/loopback_ports.h"
 #include "tests/support/temp_installation.h"
 
 namespace trevalon {
@@ -34,21 +35,6 @@ using testing::ReadWholeFile;
 
 constexpr int kJobsPerMethod = 8;
 
-int BoundUdpSocket(int& port) {
-    const int descriptor = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (descriptor < 0 ||
-        bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        throw std::runtime_error("no loopback UDP port");
-    }
-    port = ntohs(address.sin_port);
-    return descriptor;
-}
-
 // Both deliveries run side by side on pool workers, each job on its own client, and come back
 // to the owner thread with their outcome.
 TEST(DeliveriesOnPoolTest, ConcurrentJobsKeepTheirOwnOutcome) {
@@ -56,8 +42,8 @@ TEST(DeliveriesOnPoolTest, ConcurrentJobsKeepTheirOwnOutcome) {
         const bool refused = request.RequestLine().find("to=refuse") != std::string::npos;
         return {refused ? HttpResponse(403, "Forbidden") : HttpResponse(200, "OK"), false};
     });
-    int syslogPort = 0;
-    const int syslogServer = BoundUdpSocket(syslogPort);
+    std::uint16_t syslogPort = 0;
+    const int syslogServer = testing::BindLoopbackSocket(SOCK_DGRAM, syslogPort);
 
     EventLoop loop;
     TOrlThreadPoolManager pool(loop);

@@ -202,16 +202,4 @@ std::string HttpResponse(int status, std::string_view reason, std::string_view h
     return response;
 }
 
-int ClosedLoopbackTcpPort() {
-    const int descriptor = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in address = Loopback(0);
-    if (descriptor < 0 ||
-        bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        throw std::runtime_error("no loopback port to spare");
-    }
-    const int port = BoundPort(descriptor);
-    close(descriptor);
-    return port;
-}
-
 }  // namespace trevalon::testing

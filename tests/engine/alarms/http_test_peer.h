@@ -69,7 +69,4 @@ class HttpTestPeer {
 std::string HttpResponse(int status, std::string_view reason, std::string_view headers = "",
                          std::string_view body = "");
 
-// A loopback TCP port on which nothing listens.
-int ClosedLoopbackTcpPort();
-
 }  // namespace trevalon::testing

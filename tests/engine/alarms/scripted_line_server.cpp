@@ -11,23 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/loopback_ports.h"
+
 namespace trevalon::testing {
 namespace {
-
-// A TCP socket bound to a free port of 127.0.0.1; its port is stored in `port`.
-int BoundLoopbackSocket(int& port) {
-    const int socketFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (socketFd < 0 || bind(socketFd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        getsockname(socketFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ADD_FAILURE() << "cannot bind a loopback TCP socket: " << std::strerror(errno);
-    }
-    port = ntohs(address.sin_port);
-    return socketFd;
-}
 
 // Whether `socketFd` became readable within ScriptedConnection::kPeerPatience.
 bool Readable(int socketFd) {
@@ -108,7 +95,7 @@ bool ScriptedConnection::ReadMore() {
 }
 
 ScriptedLineServer::ScriptedLineServer(Script script) {
-    listener_ = BoundLoopbackSocket(port_);
+    listener_ = BindLoopbackSocket(SOCK_STREAM, port_);
     if (listen(listener_, 4) != 0) {
         ADD_FAILURE() << "listen: " << std::strerror(errno);
     }
@@ -145,7 +132,7 @@ void ScriptedLineServer::Serve(Script script) {
 }
 
 RefusingPort::RefusingPort() {
-    socket_ = BoundLoopbackSocket(port_);
+    socket_ = BindLoopbackSocket(SOCK_STREAM, port_);
 }
 
 RefusingPort::~RefusingPort() {
@@ -153,7 +140,7 @@ RefusingPort::~RefusingPort() {
 }
 
 SilentListener::SilentListener() {
-    listener_ = BoundLoopbackSocket(port_);
+    listener_ = BindLoopbackSocket(SOCK_STREAM, port_);
     // A backlog of 0 holds one finished handshake; with it taken, new attempts are dropped.
     if (listen(listener_, 0) != 0) {
         ADD_FAILURE() << "listen: " << std::strerror(errno);

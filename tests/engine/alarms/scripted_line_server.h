@@ -58,7 +58,7 @@ class ScriptedLineServer {
     void Serve(Script script);
 
     int listener_ = -1;
-    int port_ = 0;
+    std::uint16_t port_ = 0;
     std::string transcript_;
     std::thread thread_;
 };
@@ -75,7 +75,7 @@ class RefusingPort {
 
   private:
     int socket_ = -1;
-    int port_ = 0;
+    std::uint16_t port_ = 0;
 };
 
 // A listener on 127.0.0.1 whose accept queue is full, so that a further connection attempt
@@ -92,7 +92,7 @@ class SilentListener {
   private:
     int listener_ = -1;
     int queued_ = -1;
-    int port_ = 0;
+    std::uint16_t port_ = 0;
 };
 
 }  // namespace trevalon::testing

@@ -14,6 +14,7 @@
 #include "engine/alarms/syslog_forward_datagram.h"
 #include "foundation/engine_settings.h"
 #include "tests/support/fixed_clock.h"
+#include "tests/support/loopback_ports.h"
 #include "tests/support/temp_installation.h"
 
 namespace trevalon {
@@ -27,18 +28,7 @@ const std::string kLocalIp = "192.0.2.7";
 // A syslog server's UDP socket on a free loopback port.
 class UdpReceiver {
   public:
-    UdpReceiver() : descriptor_(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (descriptor_ < 0 ||
-            bind(descriptor_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            getsockname(descriptor_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            throw std::runtime_error("no loopback UDP port for the receiver");
-        }
-        port_ = ntohs(address.sin_port);
-    }
+    UdpReceiver() : descriptor_(testing::BindLoopbackSocket(SOCK_DGRAM, port_)) {}
     ~UdpReceiver() { close(descriptor_); }
     UdpReceiver(const UdpReceiver&) = delete;
     UdpReceiver& operator=(const UdpReceiver&) = delete;
@@ -63,8 +53,9 @@ class UdpReceiver {
     }
 
   private:
+    // Declared first: the socket's construction stores the port here.
+    std::uint16_t port_ = 0;
     int descriptor_;
-    int port_ = 0;
     int senderPort_ = 0;
 };
 

@@ -9,11 +9,12 @@
 #include <gtest/gtest.h>
 
 #include "tests/engine/alarms/http_test_peer.h"
+#include "tests/support/loopback_ports.h"
 
 namespace trevalon {
 namespace {
 
-using testing::ClosedLoopbackTcpPort;
+using testing::ClosedLoopbackPort;
 using testing::HttpReply;
 using testing::HttpRequestRecord;
 using testing::HttpResponse;
@@ -226,7 +227,8 @@ TEST(ThreadUrlTest, ProxyIsUsedOnlyWithHostAndPort) {
     settings.proxy_port = 0;
     ExpectSent(*Deliver(settings));
     settings.proxy_ip = "";
-    settings.proxy_port = ClosedLoopbackTcpPort();
+    const ClosedLoopbackPort closed;
+    settings.proxy_port = closed.Port();
     ExpectSent(*Deliver(settings));
     const auto requests = gateway.Requests();
     ASSERT_EQ(requests.size(), 2u);
@@ -271,10 +273,11 @@ TEST(ThreadUrlTest, ConnectionProblemsHaveTheirFixedReasons) {
     ExpectError(*Deliver(settings), -1, "ERR10001 Host/IP required");
     settings.ip = "http://127.0.0.1:0/";
     ExpectError(*Deliver(settings), -1, "ERR10002 Port required");
-    settings.ip = "http://127.0.0.1:" + std::to_string(ClosedLoopbackTcpPort()) + "/";
+    const ClosedLoopbackPort closed;
+    settings.ip = "http://127.0.0.1:" + std::to_string(closed.Port()) + "/";
     ExpectError(*Deliver(settings), -1, "ERR10003 Invalid Host/IP");
     settings.ip = "http://127.0.0.1/";
-    settings.port = ClosedLoopbackTcpPort();
+    settings.port = closed.Port();
     ExpectError(*Deliver(settings), -1, "ERR10003 Invalid Host/IP");
 }
 

@@ -1,4 +1,5 @@
 #include "tests/engine/smpp/scripted_smsc.h"
+#include "tests/support/loopback_ports.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,20 +27,6 @@ std::uint32_t GetDWord(const Bytes& bytes, std::size_t at) {
     return static_cast<std::uint32_t>(bytes[at]) << 24 |
            static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
            static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
-}
-
-int BoundLoopbackSocket(int& port) {
-    const int handle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ADD_FAILURE() << "cannot bind a loopback socket: errno " << errno;
-    }
-    port = ntohs(address.sin_port);
-    return handle;
 }
 
 }  // namespace
@@ -138,7 +125,7 @@ bool SmscConnection::WaitClosed(int timeoutMs) {
 }
 
 ScriptedSmsc::ScriptedSmsc() {
-    listener_ = BoundLoopbackSocket(port_);
+    listener_ = BindLoopbackSocket(SOCK_STREAM, port_);
     if (::listen(listener_, 5) != 0) {
         ADD_FAILURE() << "cannot listen: errno " << errno;
     }
@@ -168,10 +155,7 @@ void ScriptedSmsc::Finish() {
 }
 
 int UnusedPort() {
-    int port = 0;
-    const int handle = BoundLoopbackSocket(port);
-    ::close(handle);
-    return port;
+    return FreeLoopbackPorts(SOCK_STREAM, 1).front();
 }
 
 }  // namespace trevalon::testing

@@ -63,11 +63,11 @@ class ScriptedSmsc {
 
   private:
     int listener_ = -1;
-    int port_ = 0;
+    std::uint16_t port_ = 0;
     std::thread thread_;
 };
 
-// A loopback port on which nothing listens.
+// A loopback port that was free a moment ago, for a server of the test's own to listen on.
 int UnusedPort();
 
 }  // namespace trevalon::testing

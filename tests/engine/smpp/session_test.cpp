@@ -16,6 +16,7 @@
 #include "engine/smpp/sequence_counter.h"
 #include "engine/smpp/smsc_relay_smpp.h"
 #include "tests/engine/smpp/scripted_smsc.h"
+#include "tests/support/loopback_ports.h"
 
 namespace trevalon {
 namespace {
@@ -120,7 +121,8 @@ TEST(SmppSession, OperationsOutOfOrderAreRefusedWithoutSending) {
 
 TEST(SmppSession, ConnectFailuresGiveTheSocketError) {
     TtcSMSCRelaySMPP relay;
-    EXPECT_EQ(relay.Connect("127.0.0.1", UnusedPort()), ECONNREFUSED);
+    const testing::ClosedLoopbackPort closed;
+    EXPECT_EQ(relay.Connect("127.0.0.1", closed.Port()), ECONNREFUSED);
     EXPECT_EQ(relay.State(), RelayState::rsIdle);
     EXPECT_EQ(relay.Connect("1gateway", 2775), EADDRNOTAVAIL);
 

@@ -11,6 +11,7 @@
 #include "engine/smpp/tcp_server.h"
 #include "tests/engine/alarms/scripted_line_server.h"
 #include "tests/engine/smpp/scripted_smsc.h"
+#include "tests/support/loopback_ports.h"
 
 namespace trevalon {
 namespace {
@@ -151,7 +152,8 @@ TEST(TcpClient, RefusedAndUnresolvableConnectionsReportTheirError) {
     int reported = 0;
     client.OnError = [&](TBaseSocket&, int error) { reported = error; };
     client.SetRemoteHost("127.0.0.1");
-    client.SetRemotePort(std::to_string(UnusedPort()));
+    const testing::ClosedLoopbackPort closed;
+    client.SetRemotePort(std::to_string(closed.Port()));
     EXPECT_FALSE(client.Open());
     EXPECT_EQ(LastSocketError(), ECONNREFUSED);
     EXPECT_EQ(reported, ECONNREFUSED);

@@ -22,6 +22,7 @@
 #include "tests/engine/smpp/node_peer.h"
 #include "tests/engine/smpp/scripted_smsc.h"
 #include "tests/support/fixed_clock.h"
+#include "tests/support/loopback_ports.h"
 #include "tests/support/temp_installation.h"
 
 namespace trevalon {
@@ -184,7 +185,8 @@ TEST(ThreadSms, ResponseTimeOutFallsBackToFiveSeconds) {
 }
 
 TEST(ThreadSms, ConnectFailuresGiveTheSocketErrorInDecimal) {
-    AlarmMethodSettings method = SmsMethod(testing::UnusedPort());
+    const testing::ClosedLoopbackPort closed;
+    AlarmMethodSettings method = SmsMethod(closed.Port());
     const Outcome refused = RunJob(method);
     EXPECT_FALSE(refused.succeeded);
     EXPECT_EQ(refused.text, "Error");

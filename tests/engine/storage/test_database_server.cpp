@@ -62,25 +62,6 @@ ScratchDatabase::~ScratchDatabase() {
     }
 }
 
-ClosedLoopbackPort::ClosedLoopbackPort() : socket_(socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof(address);
-    if (socket_ < 0 || bind(socket_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        if (socket_ >= 0) {
-            close(socket_);
-        }
-        throw std::runtime_error("cannot bind a loopback port");
-    }
-    port_ = ntohs(address.sin_port);
-}
-
-ClosedLoopbackPort::~ClosedLoopbackPort() {
-    close(socket_);
-}
-
 std::string DiagnosticLogText(const TempInstallation& installation) {
     std::string text;
     for (const auto& entry : std::filesystem::directory_iterator(installation.LogFolder())) {

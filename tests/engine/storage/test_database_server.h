@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "engine/storage/database_client.h"
+#include "tests/support/loopback_ports.h"
 #include "tests/support/temp_installation.h"
 #include "tests/support/test_database_account.h"
 
@@ -40,22 +41,6 @@ class ScratchDatabase {
   private:
     std::string name_;
     DatabaseConnection admin_;
-};
-
-// A loopback TCP port that is bound but never listens: connecting to it is refused at once,
-// and no other process can take it while the object lives.
-class ClosedLoopbackPort {
-  public:
-    ClosedLoopbackPort();
-    ~ClosedLoopbackPort();
-    ClosedLoopbackPort(const ClosedLoopbackPort&) = delete;
-    ClosedLoopbackPort& operator=(const ClosedLoopbackPort&) = delete;
-
-    unsigned short Port() const { return port_; }
-
-  private:
-    int socket_ = -1;
-    unsigned short port_ = 0;
 };
 
 // Every diagnostic line written so far into the installation's log folder.
