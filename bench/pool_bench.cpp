@@ -14,7 +14,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "engine/alarms/thread_pool_manager.h"
+#include "engine/pool/thread_pool_manager.h"
 #include "foundation/event_loop.h"
 
 namespace trevalon {

@@ -19,7 +19,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include "engine/alarms/thread_pool_manager.h"
+#include "engine/pool/thread_pool_manager.h"
 #include "engine/storage/row_connection_caches.h"
 #include "engine/storage/schema_statements.h"
 #include "engine/storage/syslog_escaping.h"

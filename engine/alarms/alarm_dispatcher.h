@@ -7,7 +7,7 @@
 #include "engine/alarms/alarm_job.h"
 #include "engine/alarms/alarm_list_feed.h"
 #include "engine/alarms/delivery_factories.h"
-#include "engine/alarms/thread_pool_manager.h"
+#include "engine/pool/thread_pool_manager.h"
 #include "engine/storage/configuration_cache.h"
 #include "foundation/owner_loop.h"
 

@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "engine/alarms/delivery_work_item.h"
+#include "engine/pool/delivery_work_item.h"
 #include "foundation/owner_loop.h"
 
 namespace trevalon {

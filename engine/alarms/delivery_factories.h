@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "engine/alarms/alarm_job.h"
-#include "engine/alarms/delivery_work_item.h"
+#include "engine/pool/delivery_work_item.h"
 #include "engine/storage/configuration_cache.h"
 
 namespace trevalon {

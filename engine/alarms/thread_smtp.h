@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/alarms/delivery_work_item.h"
 #include "engine/alarms/smtp_message.h"
+#include "engine/pool/delivery_work_item.h"
 #include "engine/storage/configuration_cache.h"
 
 namespace trevalon {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/alarms/delivery_work_item.h"
+#include "engine/pool/delivery_work_item.h"
 #include "engine/storage/configuration_cache.h"
 #include "foundation/syslog_vocabulary.h"
 

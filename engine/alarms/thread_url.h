@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/alarms/delivery_work_item.h"
 #include "engine/alarms/http_sms_request.h"
+#include "engine/pool/delivery_work_item.h"
 
 namespace trevalon {
 

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "engine/alarms/alarm_dispatcher.h"
-#include "engine/alarms/thread_pool_manager.h"
+#include "engine/pool/thread_pool_manager.h"
 #include "engine/reception/rule_matching.h"
 #include "engine/storage/configuration_cache.h"
 #include "engine/storage/syslog_text_file.h"

@@ -1,7 +1,7 @@
 #include "engine/reception/syslog_engine.h"
 
 #include "engine/alarms/alarm_dispatcher.h"
-#include "engine/alarms/thread_pool_manager.h"
+#include "engine/pool/thread_pool_manager.h"
 #include "engine/storage/configuration_loaders.h"
 #include "engine/storage/row_connection_caches.h"
 #include "engine/storage/thread_db_mysql_execute_for_syslog.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/alarms/delivery_work_item.h"
+#include "engine/pool/delivery_work_item.h"
 #include "engine/snmp/snmp_trap_agent.h"
 
 namespace trevalon {

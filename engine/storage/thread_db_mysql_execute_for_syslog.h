@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/alarms/delivery_work_item.h"
+#include "engine/pool/delivery_work_item.h"
 #include "engine/storage/database_client.h"
 #include "engine/storage/row_connection_cache.h"
 #include "engine/storage/syslog_escaping.h"

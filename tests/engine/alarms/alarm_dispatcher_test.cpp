@@ -16,7 +16,7 @@
 #include "engine/snmp/thread_snmp.h"
 #include "engine/storage/thread_db_mysql_execute_for_syslog.h"
 #include "foundation/event_loop.h"
-#include "tests/engine/alarms/pool_test_support.h"
+#include "tests/engine/pool/pool_test_support.h"
 #include "tests/support/temp_installation.h"
 
 namespace trevalon {

@@ -14,10 +14,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/alarms/alarm_dispatcher.h"
-#include "engine/alarms/thread_pool_manager.h"
 #include "engine/alarms/thread_syslog.h"
 #include "engine/alarms/thread_url.h"
 #include "engine/alarms/url_syslog_deliveries.h"
+#include "engine/pool/thread_pool_manager.h"
 #include "foundation/event_loop.h"
 #include "tests/engine/alarms/http_test_peer.h"
 #include "tests/support/fixed_clock.h"

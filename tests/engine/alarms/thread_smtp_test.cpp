@@ -10,7 +10,7 @@
 
 #include "engine/alarms/delivery_factories.h"
 #include "engine/alarms/smtp_snpp_deliveries.h"
-#include "engine/alarms/thread_pool_manager.h"
+#include "engine/pool/thread_pool_manager.h"
 #include "foundation/engine_settings.h"
 #include "foundation/event_loop.h"
 #include "tests/engine/alarms/scripted_line_server.h"

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/alarms/alarm_dispatcher.h"
-#include "engine/alarms/thread_pool_manager.h"
+#include "engine/pool/thread_pool_manager.h"
 #include "engine/smpp/sequence_counter.h"
 #include "engine/smpp/sms_delivery.h"
 #include "engine/smpp/thread_sms.h"

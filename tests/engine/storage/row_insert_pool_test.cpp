@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/alarms/thread_pool_manager.h"
+#include "engine/pool/thread_pool_manager.h"
 #include "engine/storage/row_connection_caches.h"
 #include "foundation/event_loop.h"
 #include "tests/engine/storage/row_insert_test_support.h"

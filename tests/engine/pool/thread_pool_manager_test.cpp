@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/alarms/thread_pool_manager.h"
-#include "tests/engine/alarms/pool_test_support.h"
+#include "engine/pool/thread_pool_manager.h"
+#include "tests/engine/pool/pool_test_support.h"
 
 namespace trevalon {
 namespace {

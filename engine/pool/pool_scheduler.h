@@ -11,8 +11,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "engine/alarms/pool_control_channel.h"
-#include "engine/alarms/work_item.h"
+#include "engine/pool/pool_control_channel.h"
+#include "engine/pool/work_item.h"
 
 namespace trevalon {
 

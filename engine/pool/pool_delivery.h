@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/alarms/pool_response_channel.h"
+#include "engine/pool/pool_response_channel.h"
 #include "foundation/owner_loop.h"
 
 namespace trevalon {

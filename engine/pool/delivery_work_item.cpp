@@ -1,4 +1,4 @@
-#include "engine/alarms/delivery_work_item.h"
+#include "engine/pool/delivery_work_item.h"
 
 #include <utility>
 

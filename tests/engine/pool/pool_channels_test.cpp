@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/alarms/pool_control_channel.h"
-#include "engine/alarms/pool_response_channel.h"
+#include "engine/pool/pool_control_channel.h"
+#include "engine/pool/pool_response_channel.h"
 
 namespace trevalon {
 namespace {

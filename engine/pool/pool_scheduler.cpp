@@ -1,4 +1,4 @@
-#include "engine/alarms/pool_scheduler.h"
+#include "engine/pool/pool_scheduler.h"
 
 #include <algorithm>
 #include <exception>
@@ -8,10 +8,10 @@
 
 #include <pthread.h>
 
-#include "engine/alarms/pool_counters.h"
-#include "engine/alarms/pool_delivery.h"
-#include "engine/alarms/pool_run_end.h"
-#include "engine/alarms/pool_worker_set.h"
+#include "engine/pool/pool_counters.h"
+#include "engine/pool/pool_delivery.h"
+#include "engine/pool/pool_run_end.h"
+#include "engine/pool/pool_worker_set.h"
 
 namespace trevalon {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/alarms/pool_control_channel.h"
+#include "engine/pool/pool_control_channel.h"
 
 namespace trevalon {
 namespace {

@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/alarms/thread_pool_manager.h"
-#include "engine/alarms/work_item.h"
+#include "engine/pool/thread_pool_manager.h"
+#include "engine/pool/work_item.h"
 #include "foundation/event_loop.h"
 
 namespace trevalon::testing {

@@ -1,4 +1,4 @@
-#include "engine/alarms/pool_worker_set.h"
+#include "engine/pool/pool_worker_set.h"
 
 #include <algorithm>
 #include <system_error>

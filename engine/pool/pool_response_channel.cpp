@@ -1,4 +1,4 @@
-#include "engine/alarms/pool_response_channel.h"
+#include "engine/pool/pool_response_channel.h"
 
 #include <utility>
 

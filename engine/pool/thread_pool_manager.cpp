@@ -1,11 +1,11 @@
-#include "engine/alarms/thread_pool_manager.h"
+#include "engine/pool/thread_pool_manager.h"
 
 #include <chrono>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
 
-#include "engine/alarms/pool_scheduler.h"
+#include "engine/pool/pool_scheduler.h"
 #include "foundation/clock.h"
 
 namespace trevalon {

@@ -1,8 +1,8 @@
-#include "engine/alarms/pool_delivery.h"
+#include "engine/pool/pool_delivery.h"
 
 #include <utility>
 
-#include "engine/alarms/work_item.h"
+#include "engine/pool/work_item.h"
 
 namespace trevalon {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <utility>
 
-#include "engine/alarms/work_item.h"
+#include "engine/pool/work_item.h"
 
 namespace trevalon {
 

@@ -1,7 +1,7 @@
-#include "engine/alarms/pool_run_end.h"
+#include "engine/pool/pool_run_end.h"
 
-#include "engine/alarms/pool_control_channel.h"
-#include "engine/alarms/pool_counters.h"
+#include "engine/pool/pool_control_channel.h"
+#include "engine/pool/pool_counters.h"
 
 namespace trevalon {
 

@@ -3,7 +3,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "engine/alarms/work_item.h"
+#include "engine/pool/work_item.h"
 
 namespace trevalon {
 

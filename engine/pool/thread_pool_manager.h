@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/alarms/pool_control_channel.h"
-#include "engine/alarms/pool_counters.h"
-#include "engine/alarms/pool_delivery.h"
-#include "engine/alarms/pool_run_end.h"
-#include "engine/alarms/pool_worker_set.h"
-#include "engine/alarms/work_item.h"
+#include "engine/pool/pool_control_channel.h"
+#include "engine/pool/pool_counters.h"
+#include "engine/pool/pool_delivery.h"
+#include "engine/pool/pool_run_end.h"
+#include "engine/pool/pool_worker_set.h"
+#include "engine/pool/work_item.h"
 #include "foundation/owner_loop.h"
 
 namespace trevalon {

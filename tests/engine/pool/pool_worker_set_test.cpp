@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/alarms/pool_worker_set.h"
-#include "tests/engine/alarms/pool_test_support.h"
+#include "engine/pool/pool_worker_set.h"
+#include "tests/engine/pool/pool_test_support.h"
 
 namespace trevalon {
 namespace {

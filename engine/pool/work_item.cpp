@@ -1,4 +1,4 @@
-#include "engine/alarms/work_item.h"
+#include "engine/pool/work_item.h"
 
 #include <exception>
 #include <utility>
