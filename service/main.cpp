@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/alarms/delivery_factories.h"
+#include "engine/engine_deliveries.h"
 #include "engine/storage/database_client.h"
 #include "engine/storage/dm_kestrine.h"
 #include "foundation/app_paths.h"

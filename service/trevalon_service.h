@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "engine/reception/syslog_engine.h"
+#include "engine/syslog_engine.h"
 #include "foundation/owner_loop.h"
 
 namespace trevalon {

@@ -32,7 +32,4 @@ class DeliveryFactories {
 // The engine's registry.
 DeliveryFactories& TheDeliveryFactories();
 
-// Registers every delivery the engine has; the programs call it once at start-up.
-void RegisterEngineDeliveries(DeliveryFactories& factories = TheDeliveryFactories());
-
 }  // namespace trevalon

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/alarms/reception_schedule.h"
+#include "engine/reception/reception_schedule.h"
 #include "engine/reception/tcp_syslog_listener.h"
 #include "engine/reception/udp_syslog_listener.h"
 #include "foundation/engine_settings.h"

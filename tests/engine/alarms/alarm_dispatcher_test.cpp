@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/alarms/delivery_factories.h"
+#include "engine/engine_deliveries.h"
 #include "engine/snmp/thread_snmp.h"
 #include "engine/storage/thread_db_mysql_execute_for_syslog.h"
 #include "foundation/event_loop.h"

@@ -1,4 +1,5 @@
-#include "engine/alarms/delivery_factories.h"
+#include "engine/engine_deliveries.h"
+
 #include "engine/alarms/smtp_snpp_deliveries.h"
 #include "engine/alarms/url_syslog_deliveries.h"
 #include "engine/smpp/sms_delivery.h"

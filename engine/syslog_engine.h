@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "engine/alarms/reception_schedule.h"
 #include "engine/reception/message_pipeline.h"
+#include "engine/reception/reception_schedule.h"
 #include "engine/reception/syslog_reception.h"
 
 namespace trevalon {

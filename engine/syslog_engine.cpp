@@ -1,4 +1,4 @@
-#include "engine/reception/syslog_engine.h"
+#include "engine/syslog_engine.h"
 
 #include "engine/alarms/alarm_dispatcher.h"
 #include "engine/pool/thread_pool_manager.h"

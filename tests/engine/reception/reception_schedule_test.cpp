@@ -1,4 +1,4 @@
-#include "engine/alarms/reception_schedule.h"
+#include "engine/reception/reception_schedule.h"
 
 #include <gtest/gtest.h>
 
