@@ -10,6 +10,24 @@
 #include "platform/errno_text.h"
 
 namespace trevalon::platform {
+namespace {
+
+// A path as a quoted unit-file word. systemd expands "%" specifiers and reads C-style escapes
+// inside quotes, so a folder name with a percent sign, a quote or a backslash is escaped.
+std::string UnitWord(const std::string& path) {
+    std::string word = "\"";
+    for (const char c : path) {
+        if (c == '%') {
+            word += '%';
+        } else if (c == '"' || c == '\\') {
+            word += '\\';
+        }
+        word += c;
+    }
+    return word + "\"";
+}
+
+}  // namespace
 
 ServiceControl::ServiceControl(std::string unitDirectory, std::string systemctl,
                                std::string useradd)
@@ -20,7 +38,7 @@ ServiceControl::ServiceControl(std::string unitDirectory, std::string systemctl,
 std::string ServiceControl::UnitText(const ServiceUnit& unit) {
     std::string writable;
     for (const std::string& folder : unit.writableFolders) {
-        writable += (writable.empty() ? "ReadWritePaths=\"" : " \"") + folder + "\"";
+        writable += (writable.empty() ? "ReadWritePaths=" : " ") + UnitWord(folder);
     }
     if (!writable.empty()) {
         writable += "\n";
@@ -32,9 +50,9 @@ std::string ServiceControl::UnitText(const ServiceUnit& unit) {
            "\n"
            "[Service]\n"
            "Type=simple\n"
-           "ExecStart=\"" +
-           unit.executablePath +
-           "\"\n"
+           "ExecStart=" +
+           UnitWord(unit.executablePath) +
+           "\n"
            "User=" +
            unit.user + "\nGroup=" + unit.user +
            "\n"

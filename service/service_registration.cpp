@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "foundation/app_paths.h"
+#include "platform/registry_store.h"
 
 namespace trevalon {
 namespace {
@@ -49,9 +50,13 @@ platform::ServiceUnit UnitForInstallation(const EngineSettings& settings,
 std::vector<std::string> FilesTheServiceReads(const EngineSettings& settings,
                                               const std::string& executablePath) {
     std::vector<std::string> files = {executablePath, DriverLibraryPath(settings)};
-    std::error_code ignored;
-    if (std::filesystem::exists(settings.IniFileName, ignored)) {
-        files.push_back(settings.IniFileName);
+    // Under systemd the user has no home, so the machine hive is where it finds the installation.
+    for (const std::string& optional :
+         {settings.IniFileName, platform::RegistryStore::Default().MachineHivePath()}) {
+        std::error_code ignored;
+        if (std::filesystem::exists(optional, ignored)) {
+            files.push_back(optional);
+        }
     }
     return files;
 }

@@ -17,7 +17,7 @@ inline constexpr const char* kServiceUser = "trevalon";
 platform::ServiceUnit UnitForInstallation(const EngineSettings& settings,
                                           const std::string& executablePath);
 // What the service must be able to read: the program, the driver library and, when present,
-// the settings file.
+// the settings file and the machine's registry hive.
 std::vector<std::string> FilesTheServiceReads(const EngineSettings& settings,
                                               const std::string& executablePath);
 

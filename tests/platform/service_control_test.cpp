@@ -28,7 +28,7 @@ TEST(CommandRunner, CapturesOutputAndExitCode) {
 ServiceUnit OptUnit() {
     return {"/opt/trevalon/bin/TrevalonService",
             "trevalon",
-            {"/opt/trevalon/log/", "/var/log/trevalon sys/"},
+            {"/opt/trevalon/log/", "/var/log/trevalon 100%/"},
             true};
 }
 
@@ -48,7 +48,7 @@ TEST(ServiceUnitText, HardenedUnprivilegedServiceThatIsNotRestartedAfterARefusal
               "CapabilityBoundingSet=CAP_NET_BIND_SERVICE\n"
               "NoNewPrivileges=yes\n"
               "ProtectSystem=strict\n"
-              "ReadWritePaths=\"/opt/trevalon/log/\" \"/var/log/trevalon sys/\"\n"
+              "ReadWritePaths=\"/opt/trevalon/log/\" \"/var/log/trevalon 100%%/\"\n"
               "ProtectHome=yes\n"
               "PrivateTmp=yes\n"
               "KillSignal=SIGTERM\n"
@@ -71,7 +71,9 @@ TEST(ServiceUnitText, SystemdAcceptsTheUnit) {
     TempInstallation installation;
     ServiceUnit unit = OptUnit();
     unit.executablePath = "/bin/true";
-    unit.writableFolders = {installation.LogFolder()};
+    const std::string odd = installation.AppPath() + "/syslog 100%x \"q\" \\b/";
+    std::filesystem::create_directory(odd);
+    unit.writableFolders = {installation.LogFolder(), odd};
     const std::string path = installation.AppPath() + "/trevalon.service";
     WriteWholeFile(path, ServiceControl::UnitText(unit));
     const CommandResult verdict = RunCommand({"systemd-analyze", "verify", path});
