@@ -148,16 +148,17 @@ bool ServiceControl::IsActive() const {
 
 std::string AccessProblem(const std::string& user, const std::vector<std::string>& reads,
                           const std::vector<std::string>& writes) {
-    const auto fails = [&user](const std::string& test, const std::string& path) {
-        return RunCommand({"runuser", "-u", user, "--", "test", test, path}).exitCode != 0;
+    const auto fails = [&user](std::vector<std::string> test) {
+        test.insert(test.begin(), {"runuser", "-u", user, "--", "test"});
+        return RunCommand(test).exitCode != 0;
     };
     for (const std::string& path : reads) {
-        if (fails("-r", path)) {
+        if (fails({"-r", path})) {
             return "user " + user + " cannot read " + path;
         }
     }
     for (const std::string& folder : writes) {
-        if (fails("-w", folder) || fails("-x", folder)) {
+        if (fails({"-w", folder, "-a", "-x", folder})) {
             return "user " + user + " cannot write " + folder;
         }
     }

@@ -9,9 +9,9 @@
 # on the given databases (GRANT patterns: `_` and `%` are wildcards unless escaped) and reading
 # of the server's help topics, nothing else, and its name and a generated password are written
 # into the file. The help topics let it open the database `mysql`, where the programs connect
-# before their own database exists. No other account of the
-# server is read or changed. The administrator's login is the client's default: root over the
-# unix socket, or what ~/.my.cnf says.
+# before their own database exists. No other account of the server is read or changed. The
+# administrator's login is the client's default: root over the unix socket, or what ~/.my.cnf
+# says.
 set -euo pipefail
 
 fail() {

@@ -148,7 +148,6 @@ class ChildProgram {
     int exitStatus_ = -1;
 };
 
-// Whether something on this machine has bound the loopback UDP port (rsyslog's inputs).
 // The message text as the receivers store it in the table: ; ' and " become spaces, the
 // line ends and other removed control characters go.
 std::string StoredText(std::string_view content) {

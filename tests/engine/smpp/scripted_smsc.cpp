@@ -1,5 +1,4 @@
 #include "tests/engine/smpp/scripted_smsc.h"
-#include "tests/support/loopback_ports.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +10,8 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include "tests/support/loopback_ports.h"
 
 namespace trevalon::testing {
 

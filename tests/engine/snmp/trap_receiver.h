@@ -17,8 +17,7 @@ struct TrapUser {
 };
 
 // Debian's snmptrapd, started on a loopback port of the kernel's choice for one test and stopped
-// with it. Each
-// trap it accepts is printed as one line:
+// with it. Each trap it accepts is printed as one line:
 //   "V1 peer=<transport> agent=<agent-addr> enterprise=<OID> generic=<n> specific=<n>
 //    security=<community part>"
 //   "V2 peer=<transport> security=<community or user part> vars=<bindings>"

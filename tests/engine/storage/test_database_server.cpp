@@ -2,12 +2,7 @@
 
 #include <filesystem>
 
-#include <stdexcept>
-
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include "engine/storage/schema_statements.h"
