@@ -32,8 +32,17 @@ namespace {
 
 constexpr int kBurst = 100000;
 
+// The settings' defaults: the local server's administrator over its socket.
+const EngineSettings::DatabaseSection kDatabase;
+
+// The connections the row jobs share, as an engine holds them.
+RowConnectionCaches& Caches() {
+    static RowConnectionCaches caches;
+    return caches;
+}
+
 ConnectionParameters Server(std::string database) {
-    const EngineSettings::DatabaseSection& settings = TheEngineSettings().Database;
+    const EngineSettings::DatabaseSection& settings = kDatabase;
     return {settings.Host, settings.Port, settings.DBUsername, settings.DBPassword,
             std::move(database)};
 }
@@ -140,13 +149,13 @@ std::unique_ptr<ThreadDBMySQLExecuteForSysLog> RowJob(const std::string& databas
     record.SeverityName = "Warning";
     record.Content = "%ASA-6-302013: Built outbound TCP connection " + std::to_string(row) +
                      " for outside:198.51.100.7/443 (198.51.100.7/443) to inside:10.0.0.5/51234";
-    const EngineSettings::DatabaseSection& settings = TheEngineSettings().Database;
+    const EngineSettings::DatabaseSection& settings = kDatabase;
     std::string message = EscapeSyslogContent(record.Content);
     std::string statement = BuildSyslogInsertStatement(record, message);
     return std::make_unique<ThreadDBMySQLExecuteForSysLog>(
         "Insert", settings.Host, settings.Port, database, settings.DBUsername, settings.DBPassword,
         std::move(statement), record.TimeStamp, record.Source, record.FacilityName,
-        record.SeverityName, std::move(message), TREVALON_SYSTEM_MARIADB_LIBRARY, mode);
+        record.SeverityName, std::move(message), TREVALON_SYSTEM_MARIADB_LIBRARY, Caches(), mode);
 }
 
 // Args: the RowConnectionMode, the pool's runner threads (0: its default, one per core) and the
@@ -154,7 +163,7 @@ std::unique_ptr<ThreadDBMySQLExecuteForSysLog> RowJob(const std::string& databas
 void BM_RowBurst(benchmark::State& state) {
     const auto mode = static_cast<RowConnectionMode>(state.range(0));
     const auto runners = static_cast<std::size_t>(state.range(1));
-    TheEngineSettings().DbBackup.Connections = static_cast<int>(state.range(2));
+    Caches().SetConnections(static_cast<int>(state.range(2)));
     BenchDatabase database;
     std::int64_t stored = 0;
     std::int64_t failed = 0;
@@ -162,7 +171,7 @@ void BM_RowBurst(benchmark::State& state) {
     std::size_t connections = 0;
     for (auto _ : state) {
         database.Empty();
-        TheRowConnectionCaches().CloseAll();
+        Caches().CloseAll();
         {
             RowPoolOwner owner(runners);
             const auto start = std::chrono::steady_clock::now();
@@ -174,10 +183,10 @@ void BM_RowBurst(benchmark::State& state) {
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             state.SetIterationTime(seconds);
         }
-        connections = TheRowConnectionCaches().For(Server(database.Name()))->ConnectionCount();
+        connections = Caches().For(Server(database.Name()))->ConnectionCount();
         stored = database.Stored();
     }
-    TheRowConnectionCaches().CloseAll();
+    Caches().CloseAll();
     state.counters["rows_per_second"] = static_cast<double>(stored) / seconds;
     state.counters["stored"] = static_cast<double>(stored);
     state.counters["failed"] = static_cast<double>(failed);

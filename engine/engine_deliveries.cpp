@@ -8,12 +8,13 @@
 namespace trevalon {
 
 // Each delivery registers itself here, so the dispatcher never needs to know the job classes.
-void RegisterEngineDeliveries(DeliveryFactories& factories) {
-    RegisterSmtpDelivery(factories);
+void RegisterEngineDeliveries(DeliveryFactories& factories, const PublishedSettings& settings,
+                              SnmpTrapAgent& agent) {
+    RegisterSmtpDelivery(factories, settings);
     RegisterSmsDelivery(factories);
     RegisterHttpSmsDelivery(factories);
-    RegisterSysLogDelivery(factories);
-    RegisterSnmpDelivery(factories);
+    RegisterSysLogDelivery(factories, settings);
+    RegisterSnmpDelivery(factories, agent);
     RegisterSnppDelivery(factories);
 }
 

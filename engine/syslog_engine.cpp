@@ -1,43 +1,99 @@
 #include "engine/syslog_engine.h"
 
 #include "engine/alarms/alarm_dispatcher.h"
+#include "engine/engine_deliveries.h"
 #include "engine/pool/thread_pool_manager.h"
 #include "engine/storage/configuration_loaders.h"
-#include "engine/storage/row_connection_caches.h"
+#include "engine/storage/house_keeping.h"
 #include "engine/storage/thread_db_mysql_execute_for_syslog.h"
-#include "foundation/engine_settings.h"
+#include "foundation/catalogue.h"
+#include "foundation/diagnostic_log.h"
+#include "foundation/settings_file.h"
 
 namespace trevalon {
-SyslogEngine::SyslogEngine(OwnerLoop& owner, const EngineSettings& settings,
-                           ConfigurationCache& cache, PipelineVariant variant)
+
+SyslogEngine::SyslogEngine(OwnerLoop& owner, EngineSettings settings, PipelineVariant variant,
+                           EngineTimings timings, std::string databaseName)
     : owner_(owner),
-      settings_(settings),
-      cache_(cache),
+      timings_(timings),
       variant_(std::move(variant)),
-      reception_(*this, settings) {}
+      settings_(std::move(settings)),
+      rowConnections_(settings_.Current()->DbBackup.Connections),
+      dataModule_(settings_, std::move(databaseName)),
+      reception_(*this, settings_) {
+    RegisterEngineDeliveries(deliveries_, settings_, trapAgent_);
+    timer_ = owner_.StartTimer(timings_.schedule, TimerMode::kRepeating, [this] { TimerTimer(); });
+    timerHouseKeep_ = owner_.StartTimer(timings_.houseKeeping, TimerMode::kRepeating,
+                                        [this] { TimerHouseKeepTimer(); });
+}
 
 SyslogEngine::~SyslogEngine() {
     Shutdown();
+    owner_.StopTimer(timerInit_);
+    owner_.StopTimer(timer_);
+    owner_.StopTimer(timerHouseKeep_);
 }
 
-void SyslogEngine::Initialise(DatabaseConnection& connection) {
+void SyslogEngine::PublishSettings(EngineSettings settings) {
+    PointDiagnosticLog(settings);
+    rowConnections_.SetConnections(settings.DbBackup.Connections);
+    settings_.Publish(std::move(settings));
+}
+
+void SyslogEngine::SetObserver(EngineObserver* observer) {
+    observer_ = observer;
+}
+
+bool SyslogEngine::Bootstrap() {
+    EngineSettings loaded = *settings_.Current();
+    LoadSettings(loaded);
+    PublishSettings(std::move(loaded));
+    std::chrono::milliseconds initDelay = timings_.init;
+    if (dataModule_.ConnectDatabase(false)) {
+        dataModule_.CreateMissingTables();
+        WriteDiagnostic(catalogue::kApplicationStarts, kLevelInfo);
+    } else if (dataModule_.ConnectDatabase(true)) {
+        dataModule_.CreateDatabase();
+        initDelay = timings_.initAfterNewDatabase;
+        WriteDiagnostic(catalogue::kApplicationStarts, kLevelInfo);
+    } else {
+        WriteDiagnostic(catalogue::kProvideValidCredentials, kLevelInfo);
+        return false;
+    }
+    // Repeating until it succeeds once: a failed initialisation runs again at the next tick.
+    timerInit_ =
+        owner_.StartTimer(initDelay, TimerMode::kRepeating, [this] { TimerInitTimer(); });
+    return true;
+}
+
+void SyslogEngine::Initialise() {
+    const SettingsSnapshot settings = settings_.Current();
     if (!pool_) {
         auto pool = std::make_unique<TOrlThreadPoolManager>(owner_);
-        pool->SetMaxPooled(settings_.Alarming.NoConcurrentAlarm);
-        pool->SetMaxQueueLength(settings_.Alarming.NoQueuingAlarm);
-        pool->SetMaxQueuedTime(settings_.Alarming.QueningSecond);
-        auto dispatcher = std::make_unique<AlarmDispatcher>(owner_, *pool);
-        dispatcher->SetConfigurationSource([this] { return cache_.Snapshot(); });
+        pool->SetMaxPooled(settings->Alarming.NoConcurrentAlarm);
+        pool->SetMaxQueueLength(settings->Alarming.NoQueuingAlarm);
+        pool->SetMaxQueuedTime(settings->Alarming.QueningSecond);
+        auto dispatcher = std::make_unique<AlarmDispatcher>(
+            owner_, *pool, deliveries_, [this] { return configuration_.Snapshot(); });
+        dispatcher->SetObserver(observer_);
         dispatcher->InstallHandlers();
-        pipeline_ =
-            std::make_unique<MessagePipeline>(settings_, cache_, *pool, *dispatcher, variant_);
+        pipeline_ = std::make_unique<MessagePipeline>(
+            PipelineParts{settings_, configuration_, *pool, *dispatcher, textFile_,
+                          rowConnections_, observer_},
+            variant_);
         dispatcher_ = std::move(dispatcher);
         pool_ = std::move(pool);
     }
-    LoadAlarmMethods(connection, cache_);
-    LoadRulesAndContacts(connection, cache_);
-    if (settings_.DbBackup.Enable) {
-        WarmUpSyslogRowConnections();
+    DatabaseConnection& connection = dataModule_.Connection();
+    LoadAlarmMethods(connection, configuration_);
+    LoadRulesAndContacts(connection, configuration_);
+    if (settings->DbBackup.Enable) {
+        WarmUpSyslogRowConnections(*settings, rowConnections_);
+    }
+    if (settings->System.InitStart) {
+        StartReceivers();
+    } else {
+        StopReceivers();
     }
 }
 
@@ -50,6 +106,10 @@ void SyslogEngine::StopReceivers() {
 }
 
 void SyslogEngine::Shutdown() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
     if (reception_.UdpListenerActive() || reception_.TcpListenerActive()) {
         reception_.StopReceivers();
     }
@@ -58,12 +118,29 @@ void SyslogEngine::Shutdown() {
     }
     // Row jobs waiting for a shared connection end now instead of when one comes back, and the
     // idle connections close.
-    TheRowConnectionCaches().CloseAll();
+    rowConnections_.CloseAll();
     // The pool waits for the items still executing; it goes before the dispatcher whose
     // handlers it calls.
     pipeline_.reset();
     pool_.reset();
     dispatcher_.reset();
+}
+
+void SyslogEngine::TimerInitTimer() {
+    Initialise();
+    scheduleArmed_ = true;
+    owner_.StopTimer(timerInit_);
+    timerInit_ = 0;
+}
+
+void SyslogEngine::TimerTimer() {
+    if (scheduleArmed_) {
+        RunScheduleCheck(dataModule_.Connection(), LocalNow(), *this);
+    }
+}
+
+void SyslogEngine::TimerHouseKeepTimer() {
+    HouseKeep(dataModule_.Connection(), *settings_.Current());
 }
 
 void SyslogEngine::OnDatagram(std::string_view datagram, const std::string& senderAddress) {

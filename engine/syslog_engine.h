@@ -1,60 +1,119 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
+#include <string>
 
+#include "engine/alarms/delivery_factories.h"
 #include "engine/reception/message_pipeline.h"
 #include "engine/reception/reception_schedule.h"
 #include "engine/reception/syslog_reception.h"
+#include "engine/snmp/snmp_trap_agent.h"
+#include "engine/storage/configuration_cache.h"
+#include "engine/storage/dm_kestrine.h"
+#include "engine/storage/row_connection_caches.h"
+#include "engine/storage/syslog_text_file.h"
+#include "foundation/engine_observer.h"
+#include "foundation/engine_settings.h"
+#include "foundation/owner_loop.h"
 
 namespace trevalon {
 
 class AlarmDispatcher;
-class ConfigurationCache;
-class DatabaseConnection;
-class OwnerLoop;
 class TOrlThreadPoolManager;
-struct EngineSettings;
 
-// The engine both programs run on their owner thread: the work-item pool with the alarm
-// dispatcher, the configuration cache, the message pipeline and the two receivers.
+// The intervals of the engine's timers; tests shorten them.
+struct EngineTimings {
+    std::chrono::milliseconds init{4000};
+    std::chrono::milliseconds initAfterNewDatabase{3000};
+    std::chrono::milliseconds schedule{60000};
+    std::chrono::milliseconds houseKeeping{3600000};
+};
+
+// The engine both programs run: it owns every part (settings, configuration cache, delivery
+// registry, SNMP agent, row connections, text file, data module, work-item pool, dispatcher,
+// pipeline and receivers) and the start-up steps the programs share. Its operations and timers
+// run on the owner thread; messages arrive on the receivers' threads.
 class SyslogEngine final : public ScheduledReception, private SyslogMessageSink {
   public:
-    SyslogEngine(OwnerLoop& owner, const EngineSettings& settings, ConfigurationCache& cache,
-                 PipelineVariant variant);
+    // `settings` as PrepareInstallation left them; `databaseName` is the system's database.
+    // The schedule and housekeeping timers start now.
+    SyslogEngine(OwnerLoop& owner, EngineSettings settings, PipelineVariant variant,
+                 EngineTimings timings = {},
+                 std::string databaseName = std::string(kDefaultDatabaseName));
     ~SyslogEngine() override;
     SyslogEngine(const SyslogEngine&) = delete;
     SyslogEngine& operator=(const SyslogEngine&) = delete;
 
-    // The start-up work of the owner thread: the pool with its limits and the dispatcher's
-    // handlers (made once, kept when a later step fails), then the configuration cache read
-    // from `connection`. Errors of loading the alarm methods are raised.
-    void Initialise(DatabaseConnection& connection);
+    // Any thread.
+    SettingsSnapshot Settings() const { return settings_.Current(); }
+    // Any thread: every part works with `settings` from its next message or job on; the
+    // diagnostic log follows them, and so do row connections opened from now on. Receivers and
+    // pool limits change when they are started or made again.
+    void PublishSettings(EngineSettings settings);
+    // Who hears of messages, alarm rows and errors to show; before Bootstrap. It must outlive the
+    // engine.
+    void SetObserver(EngineObserver* observer);
+
+    // Start-up: reads SysInit.ini into the settings and publishes them, then makes the database
+    // ready (the tables that are missing, or the whole database when it does not exist) and
+    // arms the initialisation, which runs after a few seconds and again at every tick until it
+    // succeeded once. False, after logging why, when no connection could be made.
+    bool Bootstrap();
+    // After a false Bootstrap: whether the server refused the account, which only a person can
+    // mend.
+    bool CredentialsRefused() const { return dataModule_.CredentialsRefused(); }
+
+    // The initialisation's work: the pool with its limits and the dispatcher's handlers (made
+    // once, kept when a later step fails), then the configuration read from the database, then
+    // the receivers started or stopped as InitStart says. Errors of loading the alarm methods
+    // are raised.
+    void Initialise();
     bool Initialised() const { return pool_ != nullptr; }
+    // Whether the initialisation succeeded, so that the schedule check runs.
+    bool ScheduleArmed() const { return scheduleArmed_; }
 
     void StartReceivers() override;
     void StopReceivers() override;
     bool UdpListenerActive() const override { return reception_.UdpListenerActive(); }
     SyslogReception& Reception() { return reception_; }
 
-    // Stops the receivers, cancels what still runs and waits for it, and frees the pool.
+    // Stops the receivers, cancels what still runs and waits for it, and frees the pool. Once;
+    // the destructor does it too.
     void Shutdown();
 
-    TOrlThreadPoolManager* Pool() { return pool_.get(); }
-    AlarmDispatcher* Dispatcher() { return dispatcher_.get(); }
+    TDMKestrine& DataModule() { return dataModule_; }
+    ConfigurationCache& Configuration() { return configuration_; }
 
   private:
     void OnDatagram(std::string_view datagram, const std::string& senderAddress) override;
     void OnStreamMessage(std::string_view message, const std::string& peerAddress) override;
     void OnBurst(BurstEvent event) override;
 
+    void TimerInitTimer();
+    void TimerTimer();
+    void TimerHouseKeepTimer();
+
     OwnerLoop& owner_;
-    const EngineSettings& settings_;
-    ConfigurationCache& cache_;
+    EngineTimings timings_;
     PipelineVariant variant_;
+    EngineObserver* observer_ = nullptr;
+    PublishedSettings settings_;
+    ConfigurationCache configuration_;
+    SnmpTrapAgent trapAgent_;
+    DeliveryFactories deliveries_;
+    RowConnectionCaches rowConnections_;
+    SyslogTextFile textFile_;
+    TDMKestrine dataModule_;
     std::unique_ptr<TOrlThreadPoolManager> pool_;
     std::unique_ptr<AlarmDispatcher> dispatcher_;
     std::unique_ptr<MessagePipeline> pipeline_;
     SyslogReception reception_;
+    TimerId timerInit_ = 0;
+    TimerId timer_ = 0;
+    TimerId timerHouseKeep_ = 0;
+    bool scheduleArmed_ = false;
+    bool shutDown_ = false;
 };
 
 }  // namespace trevalon

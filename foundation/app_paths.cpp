@@ -32,8 +32,6 @@ std::string InstallationFolder(const std::string& appPath, const char* folder) {
     return appPath.empty() ? std::string(folder) + "/" : appPath + "/" + folder + "/";
 }
 
-namespace {
-
 bool FolderAvailable(const std::string& folder) {
     std::error_code error;
     if (fs::is_directory(folder, error)) {
@@ -43,18 +41,12 @@ bool FolderAvailable(const std::string& folder) {
     return fs::is_directory(folder, error);
 }
 
-}  // namespace
-
 bool EnsureConfFolder(EngineSettings& settings) {
     const std::string folder = InstallationFolder(settings.AppPath, "conf");
     if (!FolderAvailable(folder)) {
         return false;
     }
-    const std::string iniFileName = folder + kSettingsFileName;
-    // Written only when it changes, so threads that call this concurrently only read.
-    if (settings.IniFileName != iniFileName) {
-        settings.IniFileName = iniFileName;
-    }
+    settings.IniFileName = folder + kSettingsFileName;
     return true;
 }
 
@@ -63,19 +55,17 @@ bool EnsureLogFolder(EngineSettings& settings) {
     if (!FolderAvailable(folder)) {
         return false;
     }
-    if (settings.LogFolder != folder) {
-        settings.LogFolder = folder;
-    }
+    settings.LogFolder = folder;
     return true;
 }
 
-std::string DriverLibraryPath(const EngineSettings& settings) {
-    return InstallationFolder(settings.AppPath, "dll") + kDriverLibraryName;
+std::string DriverLibraryPath(const std::string& appPath) {
+    return InstallationFolder(appPath, "dll") + kDriverLibraryName;
 }
 
-bool DriverLibraryPresent(const EngineSettings& settings) {
+bool DriverLibraryPresent(const std::string& appPath) {
     std::error_code error;
-    return fs::is_regular_file(DriverLibraryPath(settings), error);
+    return fs::is_regular_file(DriverLibraryPath(appPath), error);
 }
 
 }  // namespace trevalon

@@ -19,11 +19,14 @@ std::string FindAppPath();
 // AppPath + "/" + folder + "/", relative to the working directory when AppPath is empty.
 std::string InstallationFolder(const std::string& appPath, const char* folder);
 
-// Create the folder when missing; on success fill IniFileName / LogFolder.
-bool EnsureConfFolder(EngineSettings& settings = TheEngineSettings());
-bool EnsureLogFolder(EngineSettings& settings = TheEngineSettings());
+// Whether the folder exists, after creating it when it was missing.
+bool FolderAvailable(const std::string& folder);
 
-std::string DriverLibraryPath(const EngineSettings& settings = TheEngineSettings());
-bool DriverLibraryPresent(const EngineSettings& settings = TheEngineSettings());
+// Create the folder when missing; on success fill IniFileName / LogFolder.
+bool EnsureConfFolder(EngineSettings& settings);
+bool EnsureLogFolder(EngineSettings& settings);
+
+std::string DriverLibraryPath(const std::string& appPath);
+bool DriverLibraryPresent(const std::string& appPath);
 
 }  // namespace trevalon

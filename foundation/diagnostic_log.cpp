@@ -7,7 +7,6 @@
 #include "foundation/app_paths.h"
 #include "foundation/catalogue.h"
 #include "foundation/clock.h"
-#include "foundation/engine_settings.h"
 #include "foundation/program_end.h"
 #include "platform/errno_text.h"
 #include "platform/file_append.h"
@@ -20,8 +19,10 @@ constexpr std::array<std::string_view, 8> kTags = {
 };
 constexpr std::string_view kDefaultPrefix = "system_";
 
-// Every thread logs; one line is appended completely before the next is begun.
+// Every thread logs; one line is appended completely before the next is begun. The target is
+// read and changed under the same lock.
 std::mutex gLogMutex;
+DiagnosticLogTarget gTarget;
 
 std::string FormatLine(const LocalTime& now, int level, std::string_view text) {
     std::string line = FormatDateTime(now);
@@ -46,24 +47,33 @@ std::string WithErrorText(std::string_view catalogueText, std::string_view error
     return text;
 }
 
+void PointDiagnosticLog(const EngineSettings& settings) {
+    PointDiagnosticLog(DiagnosticLogTarget{settings.AppPath, settings.SystemLog.Filename,
+                                           settings.System.isDebug});
+}
+
+void PointDiagnosticLog(DiagnosticLogTarget target) {
+    std::lock_guard lock(gLogMutex);
+    gTarget = std::move(target);
+}
+
 void WriteDiagnostic(std::string_view text, int level) {
-    EngineSettings& settings = TheEngineSettings();
     int error = 0;
     {
         std::lock_guard lock(gLogMutex);
-        if (!EnsureLogFolder(settings)) {
+        // Made again when someone removed it meanwhile.
+        const std::string folder = InstallationFolder(gTarget.AppPath, "log");
+        if (!FolderAvailable(folder)) {
             RequestProgramEnd(catalogue::kSystemLogDirectoryNotFound);
             return;
         }
-        if (level == kLevelDebug && !settings.System.isDebug) {
+        if (level == kLevelDebug && !gTarget.isDebug) {
             return;
         }
-        const std::string_view prefix = settings.SystemLog.Filename.empty()
-                                            ? kDefaultPrefix
-                                            : std::string_view(settings.SystemLog.Filename);
+        const std::string_view prefix =
+            gTarget.Filename.empty() ? kDefaultPrefix : std::string_view(gTarget.Filename);
         const LocalTime now = LocalNow();
-        const std::string fileName =
-            settings.LogFolder + std::string(prefix) + FormatDate(now) + ".log";
+        const std::string fileName = folder + std::string(prefix) + FormatDate(now) + ".log";
         error = platform::AppendToFile(fileName, FormatLine(now, level, text));
         if (error != 0) {
             // One further attempt to leave a trace; its own failure is not reported again.

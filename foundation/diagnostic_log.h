@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/engine_settings.h"
+
 namespace trevalon {
 
 enum DiagnosticLevel : int {
@@ -18,6 +20,20 @@ enum DiagnosticLevel : int {
 
 // The tag written for a level ("[WARMING]" for 4); empty outside 1..8.
 std::string_view DiagnosticTag(int level);
+
+// Where the program's diagnostic log goes: AppPath + "/log/" + Filename ("system_" when empty)
+// + "yyyy-MM-dd.log", and whether debug lines are written. Until the program points it at its
+// installation it writes to "log/" of the working folder.
+struct DiagnosticLogTarget {
+    std::string AppPath;
+    std::string Filename = "system_";
+    bool isDebug = false;
+};
+
+// Any thread: the log follows the installation and section "System Log" of `settings` from the
+// next line on. The log is the process's: every engine of the process writes to it.
+void PointDiagnosticLog(const EngineSettings& settings);
+void PointDiagnosticLog(DiagnosticLogTarget target);
 
 // Appends one line to today's diagnostic log. Lines from many threads never interleave.
 // When the log cannot be written the program is asked to end (see program_end.h).

@@ -6,9 +6,4 @@ EngineSettings::EngineSettings() {
     MessageColours.fill("Black");
 }
 
-EngineSettings& TheEngineSettings() {
-    static EngineSettings settings;
-    return settings;
-}
-
 }  // namespace trevalon

@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+#include "foundation/published_value.h"
+
 namespace trevalon {
 
 inline constexpr int kFacilityCount = 24;
@@ -77,7 +79,9 @@ struct EngineSettings {
     EngineSettings();
 };
 
-// The one process-wide instance: loaded at start-up, read afterwards by every thread.
-EngineSettings& TheEngineSettings();
+// The settings an engine runs on. Readers take the snapshot they need and keep it for the work at
+// hand (one message, one delivery); a change publishes a whole new snapshot.
+using PublishedSettings = PublishedValue<EngineSettings>;
+using SettingsSnapshot = PublishedSettings::Snapshot;
 
 }  // namespace trevalon

@@ -9,10 +9,10 @@ namespace trevalon {
 void ReadSettingsFile(EngineSettings& settings);
 
 // ReadSettingsFile, then DiscoverLocalIdentity.
-void LoadSettings(EngineSettings& settings = TheEngineSettings());
+void LoadSettings(EngineSettings& settings);
 
 // Writes every key but isDebug. Returns false after logging ERR00203 when the file cannot be
 // written.
-bool SaveSettings(const EngineSettings& settings = TheEngineSettings());
+bool SaveSettings(const EngineSettings& settings);
 
 }  // namespace trevalon

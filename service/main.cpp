@@ -7,13 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine_deliveries.h"
-#include "engine/storage/database_client.h"
-#include "engine/storage/dm_kestrine.h"
+#include "engine/installation_check.h"
 #include "foundation/app_paths.h"
 #include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
-#include "foundation/engine_settings.h"
 #include "foundation/event_loop.h"
 #include "foundation/program_end.h"
 #include "platform/service_control.h"
@@ -46,36 +43,21 @@ int Run(const ServiceCommandLine& line) {
         }
     });
 
-    EngineSettings& settings = TheEngineSettings();
+    EngineSettings settings;
     settings.AppPath = FindAppPath();
-    if (!EnsureLogFolder(settings)) {
+    if (PrepareInstallation(settings) != InstallationState::kReady) {
         return kRefused;
     }
-    if (!EnsureConfFolder(settings)) {
-        WriteDiagnostic(catalogue::kSystemInitDirectoryNotFound, kLevelError);
-        return kRefused;
-    }
-    std::string libraryError;
-    if (!DriverLibraryPresent(settings) ||
-        !LoadDatabaseLibrary(DriverLibraryPath(settings), &libraryError)) {
-        WriteDiagnostic(libraryError.empty()
-                            ? std::string(catalogue::kMySqlLibraryNotFound)
-                            : WithErrorText(catalogue::kMySqlLibraryNotFound, libraryError),
-                        kLevelError);
-        return kRefused;
-    }
-    RegisterEngineDeliveries();
 
-    TDMKestrine dataModule;
-    TTrevalon service(loop, dataModule, settings);
+    TTrevalon service(loop, settings);
     if (!service.ServiceCreate()) {
-        return dataModule.CredentialsRefused() ? kRefused : kFailed;
+        return service.Engine().CredentialsRefused() ? kRefused : kFailed;
     }
     if (ProgramEndRequested()) {
         return kFailed;
     }
     if (line.install || line.uninstall) {
-        return RegisterService(line, settings);
+        return RegisterService(line, *service.Engine().Settings());
     }
     service.ServiceStart();
     loop.Run();

@@ -49,7 +49,7 @@ platform::ServiceUnit UnitForInstallation(const EngineSettings& settings,
 
 std::vector<std::string> FilesTheServiceReads(const EngineSettings& settings,
                                               const std::string& executablePath) {
-    std::vector<std::string> files = {executablePath, DriverLibraryPath(settings)};
+    std::vector<std::string> files = {executablePath, DriverLibraryPath(settings.AppPath)};
     // Under systemd the user has no home, so the machine hive is where it finds the installation.
     for (const std::string& optional :
          {settings.IniFileName, platform::RegistryStore::Default().MachineHivePath()}) {

@@ -1,29 +1,19 @@
 #pragma once
 
-#include <chrono>
+#include <string>
+#include <string_view>
 
 #include "engine/syslog_engine.h"
 #include "foundation/owner_loop.h"
 
 namespace trevalon {
 
-class TDMKestrine;
-struct EngineSettings;
-
-// The service's timer intervals; tests shorten them.
-struct ServiceTimings {
-    std::chrono::milliseconds init{4000};
-    std::chrono::milliseconds initAfterNewDatabase{3000};
-    std::chrono::milliseconds schedule{60000};
-    std::chrono::milliseconds houseKeeping{3600000};
-};
-
-// The service module: start-up against the database, the delayed initialisation of the engine,
-// the schedule and housekeeping timers, and the orderly end. Everything runs on the owner loop.
+// The service module: the engine with the service's pipeline, its start-up against the
+// database and the log lines of the service's start and end. Everything runs on the owner loop.
 class TTrevalon {
   public:
-    TTrevalon(OwnerLoop& loop, TDMKestrine& dataModule, EngineSettings& settings,
-              ServiceTimings timings = {});
+    TTrevalon(OwnerLoop& loop, EngineSettings settings, EngineTimings timings = {},
+              std::string databaseName = std::string(kDefaultDatabaseName));
     ~TTrevalon();
     TTrevalon(const TTrevalon&) = delete;
     TTrevalon& operator=(const TTrevalon&) = delete;
@@ -36,22 +26,10 @@ class TTrevalon {
     void ServiceDestroy();
 
     SyslogEngine& Engine() { return engine_; }
-    bool ScheduleArmed() const { return scheduleArmed_; }
+    bool ScheduleArmed() const { return engine_.ScheduleArmed(); }
 
   private:
-    void TimerInitTimer();
-    void TimerTimer();
-    void TimerHouseKeepTimer();
-
-    OwnerLoop& loop_;
-    TDMKestrine& dataModule_;
-    EngineSettings& settings_;
-    ServiceTimings timings_;
     SyslogEngine engine_;
-    TimerId timerInit_ = 0;
-    TimerId timer_ = 0;
-    TimerId timerHouseKeep_ = 0;
-    bool scheduleArmed_ = false;
     bool destroyed_ = false;
 };
 

@@ -53,19 +53,16 @@ std::string CurrentErrorText() {
 }  // namespace
 
 AlarmDispatcher::AlarmDispatcher(OwnerLoop& owner, TOrlThreadPoolManager& pool,
-                                 const DeliveryFactories& factories)
+                                 const DeliveryFactories& factories,
+                                 ConfigurationSource configuration)
     : owner_(owner),
       pool_(pool),
       factories_(factories),
-      configuration_([] { return TheConfigurationCache().Snapshot(); }),
-      list_(std::make_shared<AlarmListFeed>(owner, AlarmListHooks{})) {}
+      configuration_(std::move(configuration)),
+      list_(std::make_shared<AlarmListFeed>(owner, nullptr)) {}
 
-void AlarmDispatcher::SetAlarmListHooks(AlarmListHooks hooks) {
-    list_ = std::make_shared<AlarmListFeed>(owner_, std::move(hooks));
-}
-
-void AlarmDispatcher::SetConfigurationSource(ConfigurationSource source) {
-    configuration_ = std::move(source);
+void AlarmDispatcher::SetObserver(EngineObserver* observer) {
+    list_ = std::make_shared<AlarmListFeed>(owner_, observer);
 }
 
 void AlarmDispatcher::InstallHandlers() {

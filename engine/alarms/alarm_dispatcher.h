@@ -20,15 +20,14 @@ class AlarmDispatcher {
   public:
     using ConfigurationSource = std::function<std::shared_ptr<const ConfigurationSnapshot>()>;
 
-    // `owner` is the pool's owner loop. Everything given must outlive the dispatcher.
+    // `owner` is the pool's owner loop; `configuration` gives the snapshot each dispatch works
+    // on. Everything given must outlive the dispatcher.
     AlarmDispatcher(OwnerLoop& owner, TOrlThreadPoolManager& pool,
-                    const DeliveryFactories& factories = TheDeliveryFactories());
+                    const DeliveryFactories& factories, ConfigurationSource configuration);
 
-    // Manager only, before anything is dispatched.
-    void SetAlarmListHooks(AlarmListHooks hooks);
-    // Where the configuration comes from; TheConfigurationCache() unless set, before anything
-    // is dispatched.
-    void SetConfigurationSource(ConfigurationSource source);
+    // Who hears of the alarm rows and the errors to show; nobody unless set. Before anything is
+    // dispatched; the observer must outlive the dispatcher.
+    void SetObserver(EngineObserver* observer);
     // Owner thread: makes OnWorkItemDone and OnPoolError the pool's handlers. The pool must be
     // destroyed before the dispatcher.
     void InstallHandlers();

@@ -8,8 +8,8 @@
 
 namespace trevalon {
 
-AlarmListFeed::AlarmListFeed(OwnerLoop& owner, AlarmListHooks hooks)
-    : owner_(owner), hooks_(std::move(hooks)) {}
+AlarmListFeed::AlarmListFeed(OwnerLoop& owner, EngineObserver* observer)
+    : owner_(owner), observer_(observer) {}
 
 void AlarmListFeed::ExpectRow(DeliveryWorkItem& item) const {
     item.rowAnnounced_ = WantsRows();
@@ -31,7 +31,7 @@ void AlarmListFeed::AddRowHere(std::int32_t id, const std::string& timeStamp,
                                const std::string& text, const std::string& method,
                                const std::string& recipients) {
     try {
-        hooks_.AddAlarmRow(id, timeStamp, text, method, recipients);
+        observer_->AlarmQueued(id, timeStamp, text, method, recipients);
     } catch (const std::exception& error) {
         const std::string line = WithErrorText(catalogue::kPlaceManagerDispatch, error.what());
         WriteDiagnostic(line, kLevelError);
@@ -49,9 +49,7 @@ void AlarmListFeed::AddRowHere(std::int32_t id, const std::string& timeStamp,
     const std::string resultText = std::move(held->second);
     heldBack_.erase(held);
     try {
-        if (hooks_.AlarmFinished) {
-            hooks_.AlarmFinished(id, resultText);
-        }
+        observer_->AlarmFinished(id, resultText);
     } catch (...) {
         WriteDiagnostic(catalogue::kReceivingThreadError, kLevelError);
     }
@@ -62,23 +60,20 @@ void AlarmListFeed::Finished(const DeliveryWorkItem& item, std::string resultTex
         heldBack_.emplace(item.ID(), std::move(resultText));
         return;
     }
-    if (hooks_.AlarmFinished) {
-        hooks_.AlarmFinished(item.ID(), resultText);
+    if (observer_ != nullptr) {
+        observer_->AlarmFinished(item.ID(), resultText);
     }
 }
 
 void AlarmListFeed::Show(std::string text) {
-    if (hooks_.ShowError) {
+    if (observer_ != nullptr) {
         owner_.Post([feed = shared_from_this(), text = std::move(text)] { feed->ShowHere(text); });
     }
 }
 
 void AlarmListFeed::ShowHere(const std::string& text) {
-    if (!hooks_.ShowError) {
-        return;
-    }
     try {
-        hooks_.ShowError(text);
+        observer_->ErrorCaught(text);
     } catch (...) {
         // The error is in the log already; a dialog that cannot be shown changes nothing.
     }

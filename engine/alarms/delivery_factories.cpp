@@ -13,9 +13,4 @@ const DeliveryFactory* DeliveryFactories::Find(AlarmMethod method) const {
     return factory ? &factory : nullptr;
 }
 
-DeliveryFactories& TheDeliveryFactories() {
-    static DeliveryFactories factories;
-    return factories;
-}
-
 }  // namespace trevalon

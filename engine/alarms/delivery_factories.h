@@ -16,8 +16,8 @@ using DeliveryFactory = std::function<std::unique_ptr<DeliveryWorkItem>(
     const AlarmJob& job, const AlarmMethodSettings& settings,
     const ConfigurationSnapshot& configuration)>;
 
-// One factory per alarm method. Filled at start-up, before any alarm is dispatched, and only
-// read afterwards, from any thread.
+// One factory per alarm method, the engine's registry. Filled when the engine is made, before any
+// alarm is dispatched, and only read afterwards, from any thread.
 class DeliveryFactories {
   public:
     // Replaces the method's factory; an empty one removes it.
@@ -28,8 +28,5 @@ class DeliveryFactories {
   private:
     std::array<DeliveryFactory, kAlarmMethodCount> factories_;
 };
-
-// The engine's registry.
-DeliveryFactories& TheDeliveryFactories();
 
 }  // namespace trevalon

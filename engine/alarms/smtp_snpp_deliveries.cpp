@@ -5,12 +5,13 @@
 
 namespace trevalon {
 
-void RegisterSmtpDelivery(DeliveryFactories& factories) {
-    factories.Register(
-        AlarmMethod::Email,
-        [](const AlarmJob& job, const AlarmMethodSettings& settings, const ConfigurationSnapshot&) {
-            return std::make_unique<ThreadSMTP>(settings, job.Recipient, job.Text);
-        });
+void RegisterSmtpDelivery(DeliveryFactories& factories, const PublishedSettings& settings) {
+    factories.Register(AlarmMethod::Email,
+                       [&settings](const AlarmJob& job, const AlarmMethodSettings& method,
+                                   const ConfigurationSnapshot&) {
+                           return std::make_unique<ThreadSMTP>(method, job.Recipient, job.Text,
+                                                               settings.Current()->HostName);
+                       });
 }
 
 void RegisterSnppDelivery(DeliveryFactories& factories) {

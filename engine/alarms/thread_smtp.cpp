@@ -6,7 +6,6 @@
 #include "engine/alarms/connection_error_detail.h"
 #include "engine/alarms/smtp_client.h"
 #include "foundation/catalogue.h"
-#include "foundation/engine_settings.h"
 #include "foundation/text_trimming.h"
 
 namespace trevalon {
@@ -26,7 +25,7 @@ std::string ErrorDetail(const char* prefix, std::string_view message) {
 }  // namespace
 
 ThreadSMTP::ThreadSMTP(const AlarmMethodSettings& settings, std::string_view recipients,
-                       std::string_view text)
+                       std::string_view text, std::string_view localName)
     : DeliveryWorkItem(kSmtpFailureTitle, DeliveryKind::kAlarm, true, "Sent"),
       host_(settings.ip),
       port_(settings.port),
@@ -36,8 +35,7 @@ ThreadSMTP::ThreadSMTP(const AlarmMethodSettings& settings, std::string_view rec
       password_(settings.authenticate ? settings.password : std::string()),
       connectTimeout_(settings.timeout < 1 ? kDefaultTimeout : settings.timeout),
       readTimeout_(settings.read_timeout <= 0 ? kDefaultTimeout : settings.read_timeout),
-      localName_(TheEngineSettings().HostName.empty() ? kFallbackLocalName
-                                                      : TheEngineSettings().HostName),
+      localName_(localName.empty() ? kFallbackLocalName : localName),
       message_(AlarmMailMessage(settings.smtp_from_address, recipients, text)) {}
 
 void ThreadSMTP::Execute() {

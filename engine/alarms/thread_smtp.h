@@ -18,10 +18,10 @@ class ThreadSMTP : public DeliveryWorkItem {
     // From the "Email" method's settings: host (`ip`), port, mail agent, user name and password
     // (kept only when `authenticate` is set) and the time-outs (a connect time-out below 1 and a
     // read time-out of 0 or less become 5000 ms); the message goes from `smtp_from_address` to
-    // the addresses of `recipients` (";" or "," between them) with `text` as its body. The
-    // machine's HostName introduces the client.
+    // the addresses of `recipients` (";" or "," between them) with `text` as its body.
+    // `localName`, the machine's HostName, introduces the client ("localhost" when empty).
     ThreadSMTP(const AlarmMethodSettings& settings, std::string_view recipients,
-               std::string_view text);
+               std::string_view text, std::string_view localName);
 
     // Never raises. ResultText becomes "Sent" or "Error", ResultDetail "[SMTP Alarm Sent
     // Succeed]" or the connection, authentication or sending error.

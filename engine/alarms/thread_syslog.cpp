@@ -12,7 +12,6 @@
 
 #include "engine/alarms/syslog_forward_datagram.h"
 #include "foundation/catalogue.h"
-#include "foundation/engine_settings.h"
 
 namespace trevalon {
 namespace {
@@ -78,19 +77,20 @@ class UdpSocket {
 }  // namespace
 
 ThreadSysLog::ThreadSysLog(std::string host, int port, TIdSyslogFacility facility,
-                           TIdSyslogSeverity severity, std::string text)
+                           TIdSyslogSeverity severity, std::string text, std::string localIp)
     : DeliveryWorkItem(kSysLogFailureTitle, DeliveryKind::kAlarm, true, "Sent"),
       host_(std::move(host)),
       port_(port),
       facility_(facility),
       severity_(severity),
-      text_(std::move(text)) {}
+      text_(std::move(text)),
+      localIp_(std::move(localIp)) {}
 
 void ThreadSysLog::Execute() {
     try {
         const std::string datagram =
             SyslogForwardDatagram(facility_, severity_, ToLocalTime(EngineClock().Now()),
-                                  TheEngineSettings().LocalIP, text_);
+                                  localIp_, text_);
         Send(datagram);
         SetResultDetail(kSentDetail);
     } catch (const SendFailure& failure) {
@@ -132,10 +132,11 @@ void ThreadSysLog::Fail(std::string_view reason) {
 std::unique_ptr<ThreadSysLog> MakeThreadSysLog(const AlarmMethodSettings& settings,
                                                const std::string& facilityName,
                                                const std::string& severityName,
-                                               const std::string& alarmText) {
+                                               const std::string& alarmText,
+                                               const std::string& localIp) {
     return std::make_unique<ThreadSysLog>(settings.ip, settings.port, NameToFacility(facilityName),
                                           NameToSeverity(severityName),
-                                          SyslogForwardText(alarmText));
+                                          SyslogForwardText(alarmText), localIp);
 }
 
 }  // namespace trevalon

@@ -15,9 +15,10 @@ namespace trevalon {
 // sent.
 class ThreadSysLog : public DeliveryWorkItem {
   public:
-    // `text` is sent as it is (see SyslogForwardText for the alarm text).
+    // `text` is sent as it is (see SyslogForwardText for the alarm text); `localIp`, the
+    // machine's address, names the sender in the header.
     ThreadSysLog(std::string host, int port, TIdSyslogFacility facility, TIdSyslogSeverity severity,
-                 std::string text);
+                 std::string text, std::string localIp);
 
     // Never raises. ResultText becomes "Sent" or "Error", ResultDetail "[SysLog Alarm Sent
     // Succeed]" or "[SysLog Alarm Sent Error:<reason>]". Until then the job reads as sent with
@@ -41,6 +42,7 @@ class ThreadSysLog : public DeliveryWorkItem {
     TIdSyslogFacility facility_;
     TIdSyslogSeverity severity_;
     std::string text_;
+    std::string localIp_;
 };
 
 // The forward of one alarm to the method's target: facility and severity from the received
@@ -48,6 +50,7 @@ class ThreadSysLog : public DeliveryWorkItem {
 std::unique_ptr<ThreadSysLog> MakeThreadSysLog(const AlarmMethodSettings& settings,
                                                const std::string& facilityName,
                                                const std::string& severityName,
-                                               const std::string& alarmText);
+                                               const std::string& alarmText,
+                                               const std::string& localIp);
 
 }  // namespace trevalon

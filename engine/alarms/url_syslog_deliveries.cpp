@@ -13,12 +13,13 @@ void RegisterHttpSmsDelivery(DeliveryFactories& factories) {
     });
 }
 
-void RegisterSysLogDelivery(DeliveryFactories& factories) {
-    factories.Register(
-        AlarmMethod::SysLog,
-        [](const AlarmJob& job, const AlarmMethodSettings& settings, const ConfigurationSnapshot&) {
-            return MakeThreadSysLog(settings, job.FacilityName, job.SeverityName, job.Text);
-        });
+void RegisterSysLogDelivery(DeliveryFactories& factories, const PublishedSettings& settings) {
+    factories.Register(AlarmMethod::SysLog,
+                       [&settings](const AlarmJob& job, const AlarmMethodSettings& method,
+                                   const ConfigurationSnapshot&) {
+                           return MakeThreadSysLog(method, job.FacilityName, job.SeverityName,
+                                                   job.Text, settings.Current()->LocalIP);
+                       });
 }
 
 }  // namespace trevalon

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/alarms/delivery_factories.h"
+#include "foundation/engine_settings.h"
 
 namespace trevalon {
 
@@ -8,7 +9,7 @@ namespace trevalon {
 // settings and extra form fields.
 void RegisterHttpSmsDelivery(DeliveryFactories& factories);
 // "SysLog" builds a ThreadSysLog to the method's target with the job's facility, severity and
-// text.
-void RegisterSysLogDelivery(DeliveryFactories& factories);
+// text, sent in the name of the LocalIP of the settings current when the job is made.
+void RegisterSysLogDelivery(DeliveryFactories& factories, const PublishedSettings& settings);
 
 }  // namespace trevalon

@@ -117,61 +117,61 @@ std::string AlarmText(const SyslogRecord& record) {
     return text;
 }
 
-MessagePipeline::MessagePipeline(const EngineSettings& settings, ConfigurationCache& cache,
-                                 TOrlThreadPoolManager& pool, AlarmDispatcher& dispatcher,
-                                 PipelineVariant variant)
-    : settings_(settings),
-      cache_(cache),
-      pool_(pool),
-      dispatcher_(dispatcher),
-      variant_(std::move(variant)) {}
+MessagePipeline::MessagePipeline(PipelineParts parts, PipelineVariant variant)
+    : parts_(parts), variant_(std::move(variant)) {}
 
 void MessagePipeline::OnDatagram(std::string_view datagram, const std::string& senderAddress) {
+    const SettingsSnapshot settings = parts_.settings.Current();
     const SyslogReading reading =
         ReadSyslogMessage(datagram.substr(0, kMaxDatagramText), senderAddress);
     std::string source =
-        settings_.System.SysLogMessageIPType == 1 ? reading.HostName : senderAddress;
+        settings->System.SysLogMessageIPType == 1 ? reading.HostName : senderAddress;
     if (TrimmedSpaces(source).empty()) {
         source = senderAddress;
     }
-    Process(MakeSyslogRecord(reading, std::move(source)), variant_.udpCodes);
+    Process(*settings, MakeSyslogRecord(reading, std::move(source)), variant_.udpCodes);
 }
 
 void MessagePipeline::OnStreamMessage(std::string_view message, const std::string& peerAddress) {
-    Process(MakeSyslogRecord(ReadSyslogMessage(message, ""), peerAddress), variant_.tcpCodes);
+    Process(*parts_.settings.Current(), MakeSyslogRecord(ReadSyslogMessage(message, ""), peerAddress),
+            variant_.tcpCodes);
 }
 
 void MessagePipeline::OnBurst(BurstEvent event) {
     switch (event) {
         case BurstEvent::kBegins:
-            HoldSyslogFile();
+            parts_.textFile.Hold();
             return;
         case BurstEvent::kBatchDone:
-            FlushSyslogFile();
+            parts_.textFile.Flush();
             return;
         case BurstEvent::kEnds:
-            ReleaseSyslogFile();
+            parts_.textFile.Release();
             return;
     }
 }
 
-void MessagePipeline::Process(SyslogRecord record, const PipelinePlaceCodes& codes) {
-    const std::shared_ptr<const ConfigurationSnapshot> configuration = cache_.Snapshot();
+void MessagePipeline::Process(const EngineSettings& settings, SyslogRecord record,
+                              const PipelinePlaceCodes& codes) {
+    const std::shared_ptr<const ConfigurationSnapshot> configuration =
+        parts_.configuration.Snapshot();
     Alarms alarms;
     Guarded(codes.rule, [&] { alarms = MatchRule(*configuration, record); });
     MaskDisabledMethods(*configuration, alarms);
 
-    if (settings_.FileBackup.Enable) {
-        AppendSyslogLine(record);
+    if (settings.FileBackup.Enable) {
+        parts_.textFile.Append(settings, record);
     }
-    if (settings_.DbBackup.Enable) {
-        Guarded(codes.row,
-                [&] { pool_.QueueWorkItem(MakeSyslogRowJob(record, variant_.escaping)); });
+    if (settings.DbBackup.Enable) {
+        Guarded(codes.row, [&] {
+            parts_.pool.QueueWorkItem(
+                MakeSyslogRowJob(settings, parts_.rowConnections, record, variant_.escaping));
+        });
     }
 
     if (alarms.Any()) {
         const std::string text = AlarmText(record);
-        if (alarms.forward && ForwardableSource(record.Source, settings_.LocalIP)) {
+        if (alarms.forward && ForwardableSource(record.Source, settings.LocalIP)) {
             Guarded(codes.forward, [&] {
                 AlarmJob job;
                 job.Method = "SysLog";
@@ -180,7 +180,7 @@ void MessagePipeline::Process(SyslogRecord record, const PipelinePlaceCodes& cod
                 job.SeverityName = record.SeverityName;
                 job.FacilityName = record.FacilityName;
                 job.Recipient = configuration->Method(AlarmMethod::SysLog).ip;
-                dispatcher_.DispatchAlarm(job);
+                parts_.dispatcher.DispatchAlarm(job);
             });
         }
         if (alarms.snmp) {
@@ -195,16 +195,16 @@ void MessagePipeline::Process(SyslogRecord record, const PipelinePlaceCodes& cod
                 job.SnmpEnterprise = alarms.rule.alarm_snmp_trap_enterprise;
                 job.SnmpUsername = alarms.rule.alarm_snmp_trap_username;
                 job.SnmpPassword = alarms.rule.alarm_snmp_trap_password;
-                dispatcher_.DispatchAlarm(job);
+                parts_.dispatcher.DispatchAlarm(job);
             });
         }
         Guarded(codes.contacts, [&] {
-            dispatcher_.FanOutContacts(alarms.ruleId, record.TimeStamp, alarms.snpp, alarms.httpSms,
+            parts_.dispatcher.FanOutContacts(alarms.ruleId, record.TimeStamp, alarms.snpp, alarms.httpSms,
                                        alarms.smpp, alarms.email, text);
         });
     }
-    if (variant_.onRecord) {
-        variant_.onRecord(record);
+    if (parts_.observer != nullptr) {
+        Guarded({}, [&] { parts_.observer->MessageAccepted(record); });
     }
 }
 

@@ -1,19 +1,33 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
 #include "engine/reception/syslog_reception.h"
 #include "engine/storage/syslog_escaping.h"
+#include "foundation/engine_observer.h"
+#include "foundation/engine_settings.h"
 #include "foundation/syslog_vocabulary.h"
 
 namespace trevalon {
 
 class AlarmDispatcher;
 class ConfigurationCache;
+class RowConnectionCaches;
+class SyslogTextFile;
 class TOrlThreadPoolManager;
-struct EngineSettings;
+
+// The engine's parts a pipeline works with; each must outlive it.
+struct PipelineParts {
+    const PublishedSettings& settings;
+    ConfigurationCache& configuration;
+    TOrlThreadPoolManager& pool;
+    AlarmDispatcher& dispatcher;
+    SyslogTextFile& textFile;
+    RowConnectionCaches& rowConnections;
+    // Hears of every message; may be null.
+    EngineObserver* observer;
+};
 
 // The place codes a pipeline logs its caught errors under; an empty code means the step logs
 // nothing of its own.
@@ -30,8 +44,6 @@ struct PipelineVariant {
     ContentEscaping escaping = ContentEscaping::kService;
     PipelinePlaceCodes udpCodes;
     PipelinePlaceCodes tcpCodes;
-    // The manager's live message list; called after the message's alarms were handed over.
-    std::function<void(const SyslogRecord&)> onRecord;
 
     static PipelineVariant Service();
 };
@@ -40,27 +52,23 @@ struct PipelineVariant {
 std::string AlarmText(const SyslogRecord& record);
 
 // The road of one message: reading, rule, masking, text file, row job, alarms. Runs on the
-// receiving threads; reads the settings and one configuration snapshot per message.
+// receiving threads; takes one settings snapshot and one configuration snapshot per message.
 class MessagePipeline final : public SyslogMessageSink {
   public:
     // At most this much of a datagram is read (RFC 3164's message size).
     static constexpr std::size_t kMaxDatagramText = 1024;
 
-    MessagePipeline(const EngineSettings& settings, ConfigurationCache& cache,
-                    TOrlThreadPoolManager& pool, AlarmDispatcher& dispatcher,
-                    PipelineVariant variant);
+    MessagePipeline(PipelineParts parts, PipelineVariant variant);
 
     void OnDatagram(std::string_view datagram, const std::string& senderAddress) override;
     void OnStreamMessage(std::string_view message, const std::string& peerAddress) override;
     void OnBurst(BurstEvent event) override;
 
   private:
-    void Process(SyslogRecord record, const PipelinePlaceCodes& codes);
+    void Process(const EngineSettings& settings, SyslogRecord record,
+                 const PipelinePlaceCodes& codes);
 
-    const EngineSettings& settings_;
-    ConfigurationCache& cache_;
-    TOrlThreadPoolManager& pool_;
-    AlarmDispatcher& dispatcher_;
+    PipelineParts parts_;
     PipelineVariant variant_;
 };
 

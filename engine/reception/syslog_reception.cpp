@@ -31,7 +31,7 @@ std::uint16_t PortSetting(const std::string& text) {
     return static_cast<std::uint16_t>(*value);
 }
 
-SyslogReception::SyslogReception(SyslogMessageSink& sink, const EngineSettings& settings)
+SyslogReception::SyslogReception(SyslogMessageSink& sink, const PublishedSettings& settings)
     : settings_(settings),
       udp_([&sink](std::string_view datagram,
                    const std::string& sender) { sink.OnDatagram(datagram, sender); },
@@ -42,13 +42,15 @@ SyslogReception::SyslogReception(SyslogMessageSink& sink, const EngineSettings& 
            [&sink](BurstEvent event) { sink.OnBurst(event); }) {}
 
 void SyslogReception::StartReceivers() {
-    if (settings_.System.SysLogUDPEnable && !udp_.Active()) {
-        udp_.Activate(PortSetting(settings_.System.SysLogPort),
-                      static_cast<std::size_t>(settings_.System.SysLogBufferSize));
+    const SettingsSnapshot current = settings_.Current();
+    const EngineSettings::SystemSection& settings = current->System;
+    if (settings.SysLogUDPEnable && !udp_.Active()) {
+        udp_.Activate(PortSetting(settings.SysLogPort),
+                      static_cast<std::size_t>(settings.SysLogBufferSize));
     }
-    if (settings_.System.SysLogTCPEnable && !tcp_.Active()) {
-        tcp_.Activate(PortSetting(settings_.System.SysLogTCPPort),
-                      std::chrono::milliseconds(settings_.System.SysLogTCPTimeout));
+    if (settings.SysLogTCPEnable && !tcp_.Active()) {
+        tcp_.Activate(PortSetting(settings.SysLogTCPPort),
+                      std::chrono::milliseconds(settings.SysLogTCPTimeout));
     }
     WriteDiagnostic(catalogue::kReceptionStarts, kLevelInfo);
 }

@@ -23,9 +23,11 @@ class SyslogMessageSink {
 // The two listeners of the engine and the operations that switch them, on the owner thread.
 class SyslogReception final : public ScheduledReception {
   public:
-    SyslogReception(SyslogMessageSink& sink, const EngineSettings& settings);
+    // `settings` must outlive the reception.
+    SyslogReception(SyslogMessageSink& sink, const PublishedSettings& settings);
 
-    // Starts the enabled listeners that are not running yet and logs "Trevalon starts.". A port
+    // Starts the listeners enabled in the current settings that are not running yet, and logs
+    // "Trevalon starts.". A port
     // setting that is not a number raises std::invalid_argument; a port that cannot be bound
     // raises std::system_error.
     void StartReceivers() override;
@@ -38,7 +40,7 @@ class SyslogReception final : public ScheduledReception {
     std::uint16_t TcpPort() const { return tcp_.BoundPort(); }
 
   private:
-    const EngineSettings& settings_;
+    const PublishedSettings& settings_;
     UdpSyslogListener udp_;
     TcpSyslogListener tcp_;
 };

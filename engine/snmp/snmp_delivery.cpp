@@ -4,17 +4,13 @@
 
 namespace trevalon {
 
-SnmpTrapAgent& TheSnmpTrapAgent() {
-    static SnmpTrapAgent agent;
-    return agent;
-}
-
-void RegisterSnmpDelivery(DeliveryFactories& factories) {
+void RegisterSnmpDelivery(DeliveryFactories& factories, SnmpTrapAgent& agent) {
     factories.Register(
         AlarmMethod::Snmp,
-        [](const AlarmJob& job, const AlarmMethodSettings& settings, const ConfigurationSnapshot&) {
+        [&agent](const AlarmJob& job, const AlarmMethodSettings& settings,
+                 const ConfigurationSnapshot&) {
             return std::make_unique<ThreadSNMP>(
-                TheSnmpTrapAgent(), settings.ip, settings.port, settings.snmp_trap_port,
+                agent, settings.ip, settings.port, settings.snmp_trap_port,
                 job.SnmpTrapOid, settings.snmp_local_engine_id, settings.snmp_localhost,
                 job.SnmpVersion, job.SnmpUsername, job.SnmpPassword, job.SnmpCommunity,
                 job.SnmpEnterprise, settings.retry);

@@ -5,11 +5,8 @@
 
 namespace trevalon {
 
-// The engine's one SNMP agent, shared by every trap job of the process.
-SnmpTrapAgent& TheSnmpTrapAgent();
-
-// "SNMP" builds a ThreadSNMP on TheSnmpTrapAgent() from the method's settings and the rule's
-// trap settings carried by the job.
-void RegisterSnmpDelivery(DeliveryFactories& factories);
+// "SNMP" builds a ThreadSNMP on the engine's agent from the method's settings and the rule's
+// trap settings carried by the job. The agent must outlive the factories.
+void RegisterSnmpDelivery(DeliveryFactories& factories, SnmpTrapAgent& agent);
 
 }  // namespace trevalon

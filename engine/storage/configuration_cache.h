@@ -2,12 +2,12 @@
 
 #include <array>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "foundation/engine_settings.h"
+#include "foundation/published_value.h"
 #include "foundation/syslog_vocabulary.h"
 
 namespace trevalon {
@@ -122,32 +122,16 @@ struct ConfigurationSnapshot {
 // ever sees a half-loaded array or a record being overwritten.
 class ConfigurationCache {
   public:
-    ConfigurationCache();
-    ConfigurationCache(const ConfigurationCache&) = delete;
-    ConfigurationCache& operator=(const ConfigurationCache&) = delete;
+    std::shared_ptr<const ConfigurationSnapshot> Snapshot() const { return published_.Current(); }
 
-    std::shared_ptr<const ConfigurationSnapshot> Snapshot() const;
-
-    // Publishes a copy of the current content as changed by `change`. Writers are serialised,
-    // so two reloads cannot drop each other's part.
+    // Publishes a copy of the current content as changed by `change`; writers are serialised.
     template <class Change>
     void Update(Change&& change) {
-        std::lock_guard writer(writeMutex_);
-        auto next = std::make_shared<ConfigurationSnapshot>(*Snapshot());
-        change(*next);
-        Publish(std::move(next));
+        published_.Update(std::forward<Change>(change));
     }
 
   private:
-    void Publish(std::shared_ptr<const ConfigurationSnapshot> next);
-
-    // Guards only the pointer: readers hold it for one copy of a shared_ptr.
-    mutable std::mutex readMutex_;
-    std::shared_ptr<const ConfigurationSnapshot> current_;
-    std::mutex writeMutex_;
+    PublishedValue<ConfigurationSnapshot> published_;
 };
-
-// The engine's one cache.
-ConfigurationCache& TheConfigurationCache();
 
 }  // namespace trevalon

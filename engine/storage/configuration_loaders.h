@@ -31,25 +31,21 @@ std::string UrlWithScheme(std::string_view ip);
 // The six methods from table alarm_method (a later row of one type wins, unknown types are
 // skipped), then the HTTP SMS extra fields. Errors are raised to the caller and the cache
 // keeps its previous methods.
-void LoadAlarmMethods(DatabaseConnection& connection,
-                      ConfigurationCache& cache = TheConfigurationCache());
+void LoadAlarmMethods(DatabaseConnection& connection, ConfigurationCache& cache);
 
 // Whether table filtering has a row; any error publishes false.
-void LoadRulesExistFlag(DatabaseConnection& connection,
-                        ConfigurationCache& cache = TheConfigurationCache());
+void LoadRulesExistFlag(DatabaseConnection& connection, ConfigurationCache& cache);
 
 // The rules in server order. An error ends the loading silently: what was read is published,
 // and the rest of the array stays empty rules.
-void LoadRules(DatabaseConnection& connection, ConfigurationCache& cache = TheConfigurationCache());
+void LoadRules(DatabaseConnection& connection, ConfigurationCache& cache);
 
 // The contact persons of the rules, in the order of the filtering_contact rows. An error ends
 // the loading silently, as for the rules.
-void LoadRuleContacts(DatabaseConnection& connection,
-                      ConfigurationCache& cache = TheConfigurationCache());
+void LoadRuleContacts(DatabaseConnection& connection, ConfigurationCache& cache);
 
 // The rules-exist flag, the rules and their contacts read as above and published together, so
 // that no reader pairs new rules with old contacts.
-void LoadRulesAndContacts(DatabaseConnection& connection,
-                          ConfigurationCache& cache = TheConfigurationCache());
+void LoadRulesAndContacts(DatabaseConnection& connection, ConfigurationCache& cache);
 
 }  // namespace trevalon

@@ -45,18 +45,21 @@ void ReportFatal(const std::string& line) {
 
 }  // namespace
 
-TDMKestrine::TDMKestrine(std::string databaseName) : databaseName_(std::move(databaseName)) {
+TDMKestrine::TDMKestrine(const PublishedSettings& settings, std::string databaseName)
+    : settings_(settings), databaseName_(std::move(databaseName)) {
     if (!PlainIdentifier(databaseName_)) {
         throw std::invalid_argument("invalid database name '" + databaseName_ + "'");
     }
-    if (DriverLibraryPresent()) {
-        LoadDatabaseLibrary(DriverLibraryPath());
+    const std::string appPath = settings_.Current()->AppPath;
+    if (DriverLibraryPresent(appPath)) {
+        LoadDatabaseLibrary(DriverLibraryPath(appPath));
     }
 }
 
 bool TDMKestrine::ConnectDatabase(bool serverLevel) {
     connection_.Disconnect();
-    const EngineSettings::DatabaseSection& settings = TheEngineSettings().Database;
+    const SettingsSnapshot current = settings_.Current();
+    const EngineSettings::DatabaseSection& settings = current->Database;
     ConnectionParameters parameters;
     parameters.HostName = settings.Host;
     parameters.Port = settings.Port;
@@ -65,7 +68,7 @@ bool TDMKestrine::ConnectDatabase(bool serverLevel) {
     parameters.Database = serverLevel ? std::string(kServerDatabaseName) : databaseName_;
     try {
         std::string loadError;
-        if (!LoadDatabaseLibrary(DriverLibraryPath(), &loadError)) {
+        if (!LoadDatabaseLibrary(DriverLibraryPath(current->AppPath), &loadError)) {
             throw DatabaseError(loadError);
         }
         connection_.Connect(parameters);

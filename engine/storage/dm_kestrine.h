@@ -6,6 +6,7 @@
 
 #include "engine/storage/database_client.h"
 #include "engine/storage/schema_statements.h"
+#include "foundation/engine_settings.h"
 
 namespace trevalon {
 
@@ -16,9 +17,11 @@ class TDMKestrine {
     // Sees the text of every statement the module sends, just before it is sent.
     using StatementObserver = std::function<void(std::string_view statement)>;
 
-    // `databaseName` must be a plain identifier (letters, digits, '_', '$'); anything else
-    // raises std::invalid_argument, since it is placed unquoted into the statements.
-    explicit TDMKestrine(std::string databaseName = std::string(kDefaultDatabaseName));
+    // Connects with the account and server of the current `settings`, which must outlive the
+    // module. `databaseName` must be a plain identifier (letters, digits, '_', '$'); anything
+    // else raises std::invalid_argument, since it is placed unquoted into the statements.
+    explicit TDMKestrine(const PublishedSettings& settings,
+                         std::string databaseName = std::string(kDefaultDatabaseName));
     TDMKestrine(const TDMKestrine&) = delete;
     TDMKestrine& operator=(const TDMKestrine&) = delete;
 
@@ -47,6 +50,7 @@ class TDMKestrine {
     void UpgradeSyslogMessage();
     void Observe(std::string_view statement) const;
 
+    const PublishedSettings& settings_;
     std::string databaseName_;
     DatabaseConnection connection_;
     StatementObserver observer_;

@@ -43,8 +43,7 @@ std::string DeleteOldSyslogRowsStatement(const LocalTime& cutOffDay) {
     return "delete from syslog where syslog_datetime<\"" + FormatDate(cutOffDay) + " 00:00:00\"";
 }
 
-void HouseKeep(DatabaseConnection& connection) {
-    const EngineSettings& settings = TheEngineSettings();
+void HouseKeep(DatabaseConnection& connection, const EngineSettings& settings) {
     const LocalTime today = LocalNow();
 
     const std::string systemLogPrefix =

@@ -4,6 +4,7 @@
 
 #include "engine/storage/database_client.h"
 #include "foundation/clock.h"
+#include "foundation/engine_settings.h"
 
 namespace trevalon {
 
@@ -14,9 +15,10 @@ LocalTime DaysBefore(const LocalTime& today, int days);
 std::string DeleteOldSyslogRowsStatement(const LocalTime& cutOffDay);
 
 // The hourly housekeeping, on the thread that owns `connection`, in this order: the diagnostic
-// log file and the syslog text file dated exactly HouseKeepDay days back are deleted (a
-// missing file or a failed deletion is ignored), then the rows of table syslog older than the
-// start of that day. An error of the row deletion is raised to the caller (DatabaseError).
-void HouseKeep(DatabaseConnection& connection);
+// log file and the syslog text file dated exactly HouseKeepDay days back (of `settings`) are
+// deleted (a missing file or a failed deletion is ignored), then the rows of table syslog older
+// than the start of that day. An error of the row deletion is raised to the caller
+// (DatabaseError).
+void HouseKeep(DatabaseConnection& connection, const EngineSettings& settings);
 
 }  // namespace trevalon

@@ -1,9 +1,5 @@
 #include "engine/storage/row_connection_caches.h"
 
-#include <vector>
-
-#include "foundation/engine_settings.h"
-
 namespace trevalon {
 
 std::shared_ptr<RowConnectionCache> RowConnectionCaches::For(
@@ -13,7 +9,7 @@ std::shared_ptr<RowConnectionCache> RowConnectionCaches::For(
     std::lock_guard lock(mutex_);
     std::shared_ptr<RowConnectionCache>& cache = caches_[std::move(key)];
     if (cache == nullptr) {
-        const int connections = TheEngineSettings().DbBackup.Connections;
+        const int connections = connections_;
         cache = std::make_shared<RowConnectionCache>(
             parameters, static_cast<std::size_t>(connections > 0 ? connections : 1));
     }
@@ -32,13 +28,6 @@ void RowConnectionCaches::CloseAll(std::chrono::milliseconds patience) {
         cache->Drain(patience);
         cache->Close();
     }
-}
-
-RowConnectionCaches& TheRowConnectionCaches() {
-    // Never destroyed: connections are closed by CloseAll, not during the exit of the process,
-    // when the client library may already be shutting down.
-    static RowConnectionCaches* const caches = new RowConnectionCaches();
-    return *caches;
 }
 
 }  // namespace trevalon

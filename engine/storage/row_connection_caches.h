@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -11,9 +12,17 @@
 namespace trevalon {
 
 // The connection caches of the row insert jobs, one per parameter set, each as large as the
-// setting Connections of section "SysLog DB Backup" was when it was made.
+// setting Connections of section "SysLog DB Backup" was when it was made. The engine owns one.
 class RowConnectionCaches {
   public:
+    explicit RowConnectionCaches(int connections = 8) : connections_(connections) {}
+    RowConnectionCaches(const RowConnectionCaches&) = delete;
+    RowConnectionCaches& operator=(const RowConnectionCaches&) = delete;
+    ~RowConnectionCaches() { CloseAll(); }
+
+    // Any thread: the size of the caches made from now on (at least 1).
+    void SetConnections(int connections) { connections_ = connections; }
+
     // Any thread: the cache for these parameters, made on first use.
     std::shared_ptr<RowConnectionCache> For(const ConnectionParameters& parameters);
 
@@ -25,10 +34,9 @@ class RowConnectionCaches {
   private:
     using Key = std::tuple<std::string, std::string, std::string, std::string, std::string>;
 
+    std::atomic<int> connections_;
     std::mutex mutex_;
     std::map<Key, std::shared_ptr<RowConnectionCache>> caches_;
 };
-
-RowConnectionCaches& TheRowConnectionCaches();
 
 }  // namespace trevalon

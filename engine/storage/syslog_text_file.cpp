@@ -1,36 +1,16 @@
 #include "engine/storage/syslog_text_file.h"
 
 #include <cerrno>
-#include <mutex>
 
 #include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
-#include "platform/appending_file.h"
 #include "platform/errno_text.h"
 #include "platform/file_append.h"
 
 namespace trevalon {
 namespace {
 
-// The UDP listener and every TCP connection thread append; one line at a time.
-std::mutex gAppendMutex;
-// Open only while a receiver holds it.
-platform::AppendingFile gHeldFile;
-int gHolds = 0;
-// Lines gathered while held, for the file named gGatheredName.
-std::string gGathered;
-std::string gGatheredName;
 constexpr std::size_t kGatherLimit = 64 * 1024;
-
-// With the lock held.
-int WriteGathered() {
-    if (gGathered.empty()) {
-        return 0;
-    }
-    const int error = gHeldFile.Append(gGatheredName, gGathered);
-    gGathered.clear();
-    return error;
-}
 
 void ReportFailure(int error) {
     if (error != 0) {
@@ -88,26 +68,25 @@ std::string SyslogFileLine(const SyslogRecord& record) {
     return line;
 }
 
-void AppendSyslogLine(const SyslogRecord& record) {
-    const EngineSettings& settings = TheEngineSettings();
+void SyslogTextFile::Append(const EngineSettings& settings, const SyslogRecord& record) {
     if (!settings.FileBackup.Enable) {
         return;
     }
     const std::string line = SyslogFileLine(record);
     int error = 0;
     {
-        std::lock_guard lock(gAppendMutex);
+        std::lock_guard lock(mutex_);
         // The name is taken under the lock so that lines keep their order across midnight.
         std::string name = SyslogFileName(settings, LocalNow());
-        if (gHolds == 0) {
+        if (holds_ == 0) {
             error = platform::AppendToFile(name, line);
         } else {
-            if (name != gGatheredName) {
+            if (name != gatheredName_) {
                 error = WriteGathered();
-                gGatheredName = std::move(name);
+                gatheredName_ = std::move(name);
             }
-            gGathered += line;
-            if (gGathered.size() >= kGatherLimit) {
+            gathered_ += line;
+            if (gathered_.size() >= kGatherLimit) {
                 const int written = WriteGathered();
                 error = error != 0 ? error : written;
             }
@@ -116,30 +95,39 @@ void AppendSyslogLine(const SyslogRecord& record) {
     ReportFailure(error);
 }
 
-void HoldSyslogFile() {
-    std::lock_guard lock(gAppendMutex);
-    ++gHolds;
+void SyslogTextFile::Hold() {
+    std::lock_guard lock(mutex_);
+    ++holds_;
 }
 
-void FlushSyslogFile() {
+void SyslogTextFile::Flush() {
     int error = 0;
     {
-        std::lock_guard lock(gAppendMutex);
+        std::lock_guard lock(mutex_);
         error = WriteGathered();
     }
     ReportFailure(error);
 }
 
-void ReleaseSyslogFile() {
+void SyslogTextFile::Release() {
     int error = 0;
     {
-        std::lock_guard lock(gAppendMutex);
+        std::lock_guard lock(mutex_);
         error = WriteGathered();
-        if (--gHolds == 0) {
-            gHeldFile.Close();
+        if (--holds_ == 0) {
+            heldFile_.Close();
         }
     }
     ReportFailure(error);
+}
+
+int SyslogTextFile::WriteGathered() {
+    if (gathered_.empty()) {
+        return 0;
+    }
+    const int error = heldFile_.Append(gatheredName_, gathered_);
+    gathered_.clear();
+    return error;
 }
 
 }  // namespace trevalon

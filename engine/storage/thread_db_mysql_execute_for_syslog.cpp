@@ -72,7 +72,7 @@ ThreadDBMySQLExecuteForSysLog::ThreadDBMySQLExecuteForSysLog(
     std::string operationName, std::string host, std::string port, std::string databaseName,
     std::string userName, std::string password, std::string statement, std::string time,
     std::string source, std::string facility, std::string severity, std::string message,
-    std::string driverLibraryPath, RowConnectionMode mode)
+    std::string driverLibraryPath, RowConnectionCaches& caches, RowConnectionMode mode)
     : DeliveryWorkItem(kRowInsertFailureTitle, DeliveryKind::kRowInsert, true,
                        std::string(kPassed)),
       operationName_(std::move(operationName)),
@@ -85,6 +85,7 @@ ThreadDBMySQLExecuteForSysLog::ThreadDBMySQLExecuteForSysLog(
       severity_(std::move(severity)),
       message_(std::move(message)),
       driverLibraryPath_(std::move(driverLibraryPath)),
+      caches_(caches),
       mode_(mode) {}
 
 void ThreadDBMySQLExecuteForSysLog::Execute() {
@@ -121,7 +122,7 @@ bool ThreadDBMySQLExecuteForSysLog::Submitted() {
     std::shared_ptr<RowConnectionCache> cache;
     try {
         RequireDriver(driverLibraryPath_);
-        cache = TheRowConnectionCaches().For(parameters_);
+        cache = caches_.For(parameters_);
     } catch (const std::exception&) {
         // Store meets the same failure and reports it.
         return false;
@@ -176,7 +177,7 @@ void ThreadDBMySQLExecuteForSysLog::Store(RowConnectionLease& lease) {
     RequireDriver(driverLibraryPath_);
     lease = mode_ == RowConnectionMode::kOwnConnection
                 ? RowConnectionLease::Own(parameters_)
-                : TheRowConnectionCaches().For(parameters_)->Borrow();
+                : caches_.For(parameters_)->Borrow();
     if (!lease.Open().Connected()) {
         RecordFailure(Place() + " MySQL Connection Error]");
         return;
@@ -272,11 +273,10 @@ void ThreadDBMySQLExecuteForSysLog::RecordFailure(std::string detail) {
     SetResultDetail(std::move(detail));
 }
 
-void WarmUpSyslogRowConnections() {
-    const EngineSettings& settings = TheEngineSettings();
+void WarmUpSyslogRowConnections(const EngineSettings& settings, RowConnectionCaches& caches) {
     try {
-        RequireDriver(DriverLibraryPath(settings));
-        TheRowConnectionCaches()
+        RequireDriver(DriverLibraryPath(settings.AppPath));
+        caches
             .For(ConnectionParameters{settings.Database.Host, settings.Database.Port,
                                       settings.Database.DBUsername, settings.Database.DBPassword,
                                       std::string(kDefaultDatabaseName)})
@@ -286,18 +286,19 @@ void WarmUpSyslogRowConnections() {
     }
 }
 
-std::unique_ptr<ThreadDBMySQLExecuteForSysLog> MakeSyslogRowJob(const SyslogRecord& record,
+std::unique_ptr<ThreadDBMySQLExecuteForSysLog> MakeSyslogRowJob(const EngineSettings& settings,
+                                                                RowConnectionCaches& caches,
+                                                                const SyslogRecord& record,
                                                                 ContentEscaping escaping,
                                                                 RowConnectionMode mode) {
-    const EngineSettings& settings = TheEngineSettings();
     std::string message = EscapeSyslogContent(record.Content, escaping);
     std::string statement = BuildSyslogInsertStatement(record, message);
     auto job = std::make_unique<ThreadDBMySQLExecuteForSysLog>(
         std::string(kInsertOperation), settings.Database.Host, settings.Database.Port,
         std::string(kDefaultDatabaseName), settings.Database.DBUsername,
         settings.Database.DBPassword, std::move(statement), record.TimeStamp, record.Source,
-        record.FacilityName, record.SeverityName, std::move(message), DriverLibraryPath(settings),
-        mode);
+        record.FacilityName, record.SeverityName, std::move(message),
+        DriverLibraryPath(settings.AppPath), caches, mode);
     job->builtHere_ = true;
     return job;
 }

@@ -9,8 +9,9 @@
 
 #include "engine/pool/delivery_work_item.h"
 #include "engine/storage/database_client.h"
-#include "engine/storage/row_connection_cache.h"
+#include "engine/storage/row_connection_caches.h"
 #include "engine/storage/syslog_escaping.h"
+#include "foundation/engine_settings.h"
 #include "foundation/syslog_vocabulary.h"
 
 namespace trevalon {
@@ -40,12 +41,14 @@ std::string BuildSyslogInsertStatement(const SyslogRecord& record, std::string_v
 class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRow {
   public:
     // Connects only when executed. `message` is the escaped Content; `driverLibraryPath` is the
-    // client library, loaded on first use.
+    // client library, loaded on first use; `caches` holds the shared connections and must
+    // outlive the job.
     ThreadDBMySQLExecuteForSysLog(std::string operationName, std::string host, std::string port,
                                   std::string databaseName, std::string userName,
                                   std::string password, std::string statement, std::string time,
                                   std::string source, std::string facility, std::string severity,
                                   std::string message, std::string driverLibraryPath,
+                                  RowConnectionCaches& caches,
                                   RowConnectionMode mode = RowConnectionMode::kCombinedInserts);
 
     // Never raises. Under a pool the item's run ends when its row is stored, which may be after
@@ -58,7 +61,9 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     std::int64_t Elapsed() const { return elapsed_; }
 
   private:
-    friend std::unique_ptr<ThreadDBMySQLExecuteForSysLog> MakeSyslogRowJob(const SyslogRecord&,
+    friend std::unique_ptr<ThreadDBMySQLExecuteForSysLog> MakeSyslogRowJob(const EngineSettings&,
+                                                                           RowConnectionCaches&,
+                                                                           const SyslogRecord&,
                                                                            ContentEscaping,
                                                                            RowConnectionMode);
 
@@ -91,6 +96,7 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     std::string severity_;
     std::string message_;
     std::string driverLibraryPath_;
+    RowConnectionCaches& caches_;
     RowConnectionMode mode_;
     std::int64_t elapsed_ = 0;
     // Known to be the receivers' statement, because it was built here.
@@ -104,14 +110,15 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     std::binary_semaphore* directEnd_ = nullptr;
 };
 
-// Opens a shared connection for the row jobs of the installation's settings, so that the first
-// message does not wait for it. Never raises.
-void WarmUpSyslogRowConnections();
+// Opens a shared connection for the row jobs of these settings, so that the first message does
+// not wait for it. Never raises.
+void WarmUpSyslogRowConnections(const EngineSettings& settings, RowConnectionCaches& caches);
 
-// The row job for one received message with the installation's database settings: Content
-// escaped the given way, the statement built as above, database "trevalon", operation "Insert".
+// The row job for one received message with the database settings given: Content escaped the
+// given way, the statement built as above, database "trevalon", operation "Insert".
 std::unique_ptr<ThreadDBMySQLExecuteForSysLog> MakeSyslogRowJob(
-    const SyslogRecord& record, ContentEscaping escaping = ContentEscaping::kService,
+    const EngineSettings& settings, RowConnectionCaches& caches, const SyslogRecord& record,
+    ContentEscaping escaping = ContentEscaping::kService,
     RowConnectionMode mode = RowConnectionMode::kCombinedInserts);
 
 }  // namespace trevalon

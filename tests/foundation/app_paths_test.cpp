@@ -88,10 +88,10 @@ TEST_F(AppPathTest, EmptyAppPathWorksRelativeToTheWorkingDirectory) {
 TEST_F(AppPathTest, DriverLibraryPresence) {
     EngineSettings settings;
     settings.AppPath = installation.AppPath();
-    EXPECT_FALSE(DriverLibraryPresent(settings));
+    EXPECT_FALSE(DriverLibraryPresent(settings.AppPath));
     installation.InstallDriverLibrary();
-    EXPECT_TRUE(DriverLibraryPresent(settings));
-    EXPECT_EQ(DriverLibraryPath(settings), installation.DllFolder() + "libmariadb.so.3");
+    EXPECT_TRUE(DriverLibraryPresent(settings.AppPath));
+    EXPECT_EQ(DriverLibraryPath(settings.AppPath), installation.DllFolder() + "libmariadb.so.3");
 }
 
 }  // namespace

@@ -54,7 +54,9 @@ TEST(DiagnosticLog, DebugLinesOnlyWhenDebugIsOn) {
     TempInstallation installation;
     FixedClock clock(kMorning);
     WriteDiagnostic("hidden", kLevelDebug);
-    TheEngineSettings().System.isDebug = true;
+    EngineSettings settings = installation.Settings();
+    settings.System.isDebug = true;
+    PointDiagnosticLog(settings);
     WriteDiagnostic("shown", kLevelDebug);
     EXPECT_EQ(ReadWholeFile(installation.LogFolder() + "system_2009-03-14.log"),
               "2009-03-14 08:00:04 [DEBUG] shown\r\n");
@@ -63,9 +65,12 @@ TEST(DiagnosticLog, DebugLinesOnlyWhenDebugIsOn) {
 TEST(DiagnosticLog, EmptyPrefixAndCustomPrefix) {
     TempInstallation installation;
     FixedClock clock(kMorning);
-    TheEngineSettings().SystemLog.Filename = "";
+    EngineSettings settings = installation.Settings();
+    settings.SystemLog.Filename = "";
+    PointDiagnosticLog(settings);
     WriteDiagnostic("a", kLevelInfo);
-    TheEngineSettings().SystemLog.Filename = "diag-";
+    settings.SystemLog.Filename = "diag-";
+    PointDiagnosticLog(settings);
     WriteDiagnostic("b", kLevelInfo);
     EXPECT_TRUE(std::filesystem::exists(installation.LogFolder() + "system_2009-03-14.log"));
     EXPECT_TRUE(std::filesystem::exists(installation.LogFolder() + "diag-2009-03-14.log"));
@@ -95,8 +100,10 @@ TEST(DiagnosticLog, UnwritableFileAsksTheProgramToEnd) {
 
 TEST(DiagnosticLog, UncreatableFolderAsksTheProgramToEnd) {
     TempInstallation installation;
-    TheEngineSettings().AppPath = installation.AppPath() + "/conf/SysInit.ini";
-    testing::WriteWholeFile(TheEngineSettings().AppPath, "");
+    EngineSettings settings = installation.Settings();
+    settings.AppPath = installation.AppPath() + "/conf/SysInit.ini";
+    testing::WriteWholeFile(settings.AppPath, "");
+    PointDiagnosticLog(settings);
     WriteDiagnostic("nowhere", kLevelInfo);
     EXPECT_TRUE(ProgramEndRequested());
 }

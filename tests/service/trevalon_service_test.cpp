@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "engine/storage/dm_kestrine.h"
-#include "foundation/engine_settings.h"
 #include "foundation/event_loop.h"
 #include "tests/engine/storage/test_database_server.h"
 #include "tests/support/fixed_clock.h"
@@ -27,7 +26,7 @@ class ServiceModuleTest : public ::testing::Test {
                                 "[System]\nSysLogPort=0\n" + testing::TestDatabaseAccountSection());
     }
 
-    ServiceTimings Timings() const { return {20ms, 30ms, 60ms, 1h}; }
+    EngineTimings Timings() const { return {20ms, 30ms, 60ms, 1h}; }
 
     // Runs the loop until `done` holds, looking every few milliseconds; false after 20 s.
     template <typename Condition>
@@ -52,11 +51,11 @@ class ServiceModuleTest : public ::testing::Test {
     bool serverReady = (testing::RequireServer(installation), true);
     EventLoop loop;
     testing::ScratchDatabase database{testing::TestDatabaseName("service"), false};
-    TDMKestrine dataModule{database.Name()};
+    TTrevalon service{loop, installation.Settings(), Timings(), database.Name()};
+    TDMKestrine& dataModule = service.Engine().DataModule();
 };
 
 TEST_F(ServiceModuleTest, NewDatabaseThenInitialisationThenTheScheduleStopsReception) {
-    TTrevalon service(loop, dataModule, TheEngineSettings(), Timings());
     ASSERT_TRUE(service.ServiceCreate());
     ASSERT_TRUE(RunUntil([&] { return service.ScheduleArmed(); }));
     EXPECT_TRUE(service.Engine().UdpListenerActive());
@@ -80,7 +79,6 @@ TEST_F(ServiceModuleTest, NewDatabaseThenInitialisationThenTheScheduleStopsRecep
 TEST_F(ServiceModuleTest, FailedInitialisationRunsAgainAtTheNextTick) {
     ASSERT_TRUE(dataModule.ConnectDatabase(true));
     dataModule.CreateDatabase();
-    TTrevalon service(loop, dataModule, TheEngineSettings(), Timings());
     ASSERT_TRUE(service.ServiceCreate());
     dataModule.Connection().Execute("rename table alarm_method to alarm_method_away");
     std::vector<std::string> errors;

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "foundation/engine_settings.h"
+#include "foundation/diagnostic_log.h"
 #include "foundation/program_end.h"
 #include "tests/support/test_database_account.h"
 
@@ -22,22 +22,26 @@ TempInstallation::TempInstallation() {
     fs::create_directories(ConfFolder());
     fs::create_directories(LogFolder());
     fs::create_directories(DllFolder());
-    EngineSettings& settings = TheEngineSettings();
-    settings = EngineSettings{};
+    PointDiagnosticLog(Settings());
+    ClearProgramEndRequest();
+}
+
+TempInstallation::~TempInstallation() {
+    PointDiagnosticLog(DiagnosticLogTarget{});
+    ClearProgramEndRequest();
+    std::error_code ignored;
+    fs::remove_all(appPath_, ignored);
+}
+
+EngineSettings TempInstallation::Settings() const {
+    EngineSettings settings;
     settings.AppPath = appPath_;
     settings.LogFolder = LogFolder();
     settings.IniFileName = ConfFolder() + "SysInit.ini";
     settings.FileBackup.FilenamePath = LogFolder();
     settings.Database.DBUsername = TheTestDatabaseAccount().user;
     settings.Database.DBPassword = TheTestDatabaseAccount().password;
-    ClearProgramEndRequest();
-}
-
-TempInstallation::~TempInstallation() {
-    TheEngineSettings() = EngineSettings{};
-    ClearProgramEndRequest();
-    std::error_code ignored;
-    fs::remove_all(appPath_, ignored);
+    return settings;
 }
 
 void TempInstallation::InstallDriverLibrary() const {

@@ -2,11 +2,12 @@
 
 #include <string>
 
+#include "foundation/engine_settings.h"
+
 namespace trevalon::testing {
 
-// A throw-away installation folder (conf/, log/, dll/) that the process-wide settings point
-// at while the object lives. Settings are reset to their defaults on entry and on exit; on entry
-// the database account is the tests' own.
+// A throw-away installation folder (conf/, log/, dll/) that the diagnostic log points at while
+// the object lives, with the settings an engine for it starts from.
 class TempInstallation {
   public:
     TempInstallation();
@@ -15,6 +16,8 @@ class TempInstallation {
     TempInstallation& operator=(const TempInstallation&) = delete;
 
     const std::string& AppPath() const { return appPath_; }
+    // The defaults, with the installation's folders and the tests' database account.
+    EngineSettings Settings() const;
     std::string LogFolder() const { return appPath_ + "/log/"; }
     std::string ConfFolder() const { return appPath_ + "/conf/"; }
     std::string DllFolder() const { return appPath_ + "/dll/"; }

@@ -117,7 +117,7 @@ class AlarmDispatcherTest : public ::testing::Test {
   protected:
     AlarmDispatcherTest()
         : pool_(std::make_unique<TOrlThreadPoolManager>(loop_)),
-          dispatcher_(loop_, *pool_, factories_) {
+          dispatcher_(loop_, *pool_, factories_, [this] { return Configuration(); }) {
         for (const AlarmMethod method : kAlarmMethods) {
             configuration_->Method(method).enable = true;
             factories_.Register(
@@ -134,8 +134,7 @@ class AlarmDispatcherTest : public ::testing::Test {
         }
         configuration_->Method(AlarmMethod::SysLog).ip = "192.0.2.50";
         configuration_->Method(AlarmMethod::Snmp).ip = "192.0.2.60";
-        dispatcher_.SetConfigurationSource([this] { return configuration_; });
-        dispatcher_.SetAlarmListHooks(ListHooks());
+        dispatcher_.SetObserver(&list_);
         dispatcher_.InstallHandlers();
         // Counts completions around the dispatcher's own handler.
         pool_->SetOnWorkItemDone([this](TOrlThreadPoolManager& pool, TOrlTPWorkItem& item) {
@@ -146,26 +145,47 @@ class AlarmDispatcherTest : public ::testing::Test {
 
     ~AlarmDispatcherTest() override { pool_.reset(); }
 
-    AlarmListHooks ListHooks() {
-        AlarmListHooks hooks;
-        hooks.AddAlarmRow = [this](std::int32_t id, const std::string& timeStamp,
-                                   const std::string& text, const std::string& method,
-                                   const std::string& recipients) {
-            EXPECT_TRUE(loop_.IsOwnerThread());
-            rows_.push_back({id, method, recipients, text, timeStamp});
-            events_.push_back("row " + std::to_string(id));
-        };
-        hooks.AlarmFinished = [this](std::int32_t id, const std::string& status) {
-            EXPECT_TRUE(loop_.IsOwnerThread());
-            finished_.push_back({id, status});
-            events_.push_back("status " + std::to_string(id));
-        };
-        hooks.ShowError = [this](const std::string& text) {
-            EXPECT_TRUE(loop_.IsOwnerThread());
-            shown_.push_back(text);
-        };
-        return hooks;
+    std::shared_ptr<const ConfigurationSnapshot> Configuration() const {
+        if (configurationGone_) {
+            throw std::runtime_error("cache gone");
+        }
+        return configuration_;
     }
+
+    // The alarm list of the manager, as the dispatcher feeds it.
+    class ListObserver : public EngineObserver {
+      public:
+        explicit ListObserver(AlarmDispatcherTest& test) : test_(test) {}
+
+        void AlarmQueued(std::int32_t id, const std::string& timeStamp, const std::string& text,
+                         const std::string& method, const std::string& recipients) override {
+            if (failing) {
+                throw std::runtime_error("list full");
+            }
+            EXPECT_TRUE(test_.loop_.IsOwnerThread());
+            test_.rows_.push_back({id, method, recipients, text, timeStamp});
+            test_.events_.push_back("row " + std::to_string(id));
+        }
+        void AlarmFinished(std::int32_t id, const std::string& status) override {
+            if (failing) {
+                ++test_.done_;
+                throw std::runtime_error("no such row");
+            }
+            EXPECT_TRUE(test_.loop_.IsOwnerThread());
+            test_.finished_.push_back({id, status});
+            test_.events_.push_back("status " + std::to_string(id));
+        }
+        void ErrorCaught(const std::string& text) override {
+            EXPECT_TRUE(test_.loop_.IsOwnerThread());
+            test_.shown_.push_back(text);
+        }
+
+        // Every list operation raises.
+        bool failing = false;
+
+      private:
+        AlarmDispatcherTest& test_;
+    };
 
     // Runs the owner loop until `items` completions and `rows` alarm rows have been handled.
     void RunUntil(std::size_t items, std::size_t rows) {
@@ -203,6 +223,9 @@ class AlarmDispatcherTest : public ::testing::Test {
     std::shared_ptr<ConfigurationSnapshot> configuration_ =
         std::make_shared<ConfigurationSnapshot>();
     std::map<std::string, Script> scripts_;
+    bool configurationGone_ = false;
+    RowConnectionCaches rowConnections_;
+    ListObserver list_{*this};
     AlarmDispatcher dispatcher_;
 
     // Filled on the dispatching threads.
@@ -291,7 +314,7 @@ TEST_F(AlarmDispatcherTest, FailedItemsAreLoggedWithTheLineOfTheirClass) {
     dispatcher_.DispatchAlarm(Job("Email", "a@example.org"));
     pool_->QueueWorkItem(std::make_unique<ThreadDBMySQLExecuteForSysLog>(
         "Insert", "localhost", "3306", "trevalon", "nobody", "", "insert", "t", "s", "f", "v", "m",
-        "none"));
+        "none", rowConnections_));
     pool_->QueueWorkItem(std::make_unique<testing::TestItem>());
     gate.Open();
     ASSERT_NO_FATAL_FAILURE(RunUntil(5, 3));
@@ -354,7 +377,7 @@ TEST_F(AlarmDispatcherTest, HooksRunOnTheOwnerThreadAndEveryRowComesBeforeItsSta
 }
 
 TEST_F(AlarmDispatcherTest, AStatusThatArrivesBeforeItsRowIsHeldBackUntilTheRowExists) {
-    auto feed = std::make_shared<AlarmListFeed>(loop_, ListHooks());
+    auto feed = std::make_shared<AlarmListFeed>(loop_, &list_);
     ScriptedDelivery item(AlarmMethod::Snpp, {});
     feed->ExpectRow(item);
     feed->Finished(item, "Sent");
@@ -381,9 +404,7 @@ TEST_F(AlarmDispatcherTest, ErrorsAreLoggedWithTheirCodesAndTheOtherJobsStillGo)
     dispatcher_.DispatchAlarm(Job("SMS", "222"));
     ASSERT_NO_FATAL_FAILURE(RunUntil(2, 2));
 
-    dispatcher_.SetConfigurationSource([]() -> std::shared_ptr<const ConfigurationSnapshot> {
-        throw std::runtime_error("cache gone");
-    });
+    configurationGone_ = true;
     dispatcher_.FanOutContacts(3, "t", true, true, true, true, "text");
     dispatcher_.DispatchAlarm(Job("SMS", "111"));
     dispatcher_.OnPoolError(*pool_, -1, "Unknown message on the thread queue.");
@@ -407,14 +428,7 @@ TEST_F(AlarmDispatcherTest, ErrorsAreLoggedWithTheirCodesAndTheOtherJobsStillGo)
 }
 
 TEST_F(AlarmDispatcherTest, FailingListHooksAreLoggedAndTheDispatcherGoesOn) {
-    AlarmListHooks hooks = ListHooks();
-    hooks.AddAlarmRow = [](std::int32_t, const std::string&, const std::string&, const std::string&,
-                           const std::string&) { throw std::runtime_error("list full"); };
-    hooks.AlarmFinished = [this](std::int32_t, const std::string&) {
-        ++done_;
-        throw std::runtime_error("no such row");
-    };
-    dispatcher_.SetAlarmListHooks(hooks);
+    list_.failing = true;
     dispatcher_.DispatchAlarm(Job("SNPP", "p1"));
     ASSERT_NO_FATAL_FAILURE(RunUntil(2, 0));
     const std::string log = Log();
@@ -424,8 +438,10 @@ TEST_F(AlarmDispatcherTest, FailingListHooksAreLoggedAndTheDispatcherGoesOn) {
 }
 
 TEST(EngineDeliveries, EveryMethodHasItsDeliveryAndSnmpJobsUseTheEnginesAgent) {
+    const PublishedSettings engineSettings;
+    SnmpTrapAgent agent;
     DeliveryFactories factories;
-    RegisterEngineDeliveries(factories);
+    RegisterEngineDeliveries(factories, engineSettings, agent);
     for (const AlarmMethod method : kAlarmMethods) {
         EXPECT_NE(factories.Find(method), nullptr) << AlarmMethodType(method);
     }

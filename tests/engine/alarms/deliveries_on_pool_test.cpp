@@ -76,7 +76,7 @@ TEST(DeliveriesOnPoolTest, ConcurrentJobsKeepTheirOwnOutcome) {
         expected.insert(gateway.BaseUrl() + "/?to=" + number + " " +
                         (job % 2 == 0 ? "403 Error" : "200 Sent"));
         const std::string text = "job " + std::to_string(job);
-        pool.QueueWorkItem(MakeThreadSysLog(forward, "Kernel", "Alert", text));
+        pool.QueueWorkItem(MakeThreadSysLog(forward, "Kernel", "Alert", text, "192.0.2.7"));
         expected.insert(text + " [SysLog Alarm Sent Succeed]");
     }
     const TimerId watchdog =
@@ -117,13 +117,13 @@ TEST(DeliveriesOnPoolTest, DispatcherLogsTheFailuresOfBothMethods) {
     forward.ip = "127.0.0.1";
     forward.port = 0;
 
+    const PublishedSettings settings(installation.Settings());
     DeliveryFactories factories;
     RegisterHttpSmsDelivery(factories);
-    RegisterSysLogDelivery(factories);
+    RegisterSysLogDelivery(factories, settings);
     EventLoop loop;
     TOrlThreadPoolManager pool(loop);
-    AlarmDispatcher dispatcher(loop, pool, factories);
-    dispatcher.SetConfigurationSource([configuration] { return configuration; });
+    AlarmDispatcher dispatcher(loop, pool, factories, [configuration] { return configuration; });
     dispatcher.InstallHandlers();
     int done = 0;
     pool.SetOnWorkItemDone([&](TOrlThreadPoolManager& from, TOrlTPWorkItem& item) {

@@ -29,7 +29,8 @@ using testing::SmtpSession;
 using testing::SmtpTestPeer;
 
 const std::string kText = "10.1.2.3 Local Use Four Warning disk full";
-const std::string kHello = "EHLO alarm-host.test\r\n";
+const std::string kLocalName = "alarm-host.test";
+const std::string kHello = "EHLO " + kLocalName + "\r\n";
 
 // Dates in the messages are pinned to 2026-03-05 07:04:09 UTC.
 class ThreadSmtpTest : public ::testing::Test {
@@ -38,12 +39,6 @@ class ThreadSmtpTest : public ::testing::Test {
         setenv("TZ", "UTC0", 1);
         tzset();
     }
-
-    void SetUp() override {
-        previousHostName_ = TheEngineSettings().HostName;
-        TheEngineSettings().HostName = "alarm-host.test";
-    }
-    void TearDown() override { TheEngineSettings().HostName = previousHostName_; }
 
     static AlarmMethodSettings MailServer(int port) {
         AlarmMethodSettings settings;
@@ -60,7 +55,7 @@ class ThreadSmtpTest : public ::testing::Test {
     static std::unique_ptr<ThreadSMTP> RunMail(const AlarmMethodSettings& settings,
                                                const std::string& recipients,
                                                const std::string& text = kText) {
-        auto job = std::make_unique<ThreadSMTP>(settings, recipients, text);
+        auto job = std::make_unique<ThreadSMTP>(settings, recipients, text, kLocalName);
         job->Execute();
         return job;
     }
@@ -88,7 +83,6 @@ class ThreadSmtpTest : public ::testing::Test {
     FixedClock clock_{LocalTime{2026, 3, 5, 7, 4, 9, 4}};
 
   private:
-    std::string previousHostName_;
 };
 
 TEST_F(ThreadSmtpTest, AlarmGoesOutAsOneDialogueAndOneMessage) {
@@ -382,7 +376,7 @@ TEST_F(ThreadSmtpTest, SettingsAreCorrectedAndCopiedWhenBuilt) {
     AlarmMethodSettings settings = MailServer(25);
     settings.timeout = 0;
     settings.read_timeout = 0;
-    const ThreadSMTP zero(settings, "a@x.test", kText);
+    const ThreadSMTP zero(settings, "a@x.test", kText, kLocalName);
     EXPECT_EQ(zero.ConnectTimeout(), std::chrono::milliseconds(5000));
     EXPECT_EQ(zero.ReadTimeout(), std::chrono::milliseconds(5000));
     EXPECT_TRUE(zero.Succeeded());
@@ -392,7 +386,7 @@ TEST_F(ThreadSmtpTest, SettingsAreCorrectedAndCopiedWhenBuilt) {
     settings.timeout = 1;
     settings.read_timeout = -1;
     settings.smtp_from_address = "Ops <ops@x.test>";
-    const ThreadSMTP small(settings, "a@x.test; b@x.test", kText);
+    const ThreadSMTP small(settings, "a@x.test; b@x.test", kText, kLocalName);
     EXPECT_EQ(small.ConnectTimeout(), std::chrono::milliseconds(1));
     EXPECT_EQ(small.ReadTimeout(), std::chrono::milliseconds(5000));
     EXPECT_EQ(small.Message().from.name, "Ops");
@@ -403,8 +397,11 @@ TEST_F(ThreadSmtpTest, SettingsAreCorrectedAndCopiedWhenBuilt) {
 }
 
 TEST_F(ThreadSmtpTest, FactoryJobsRunSideBySideOnThePool) {
+    EngineSettings engineSettings;
+    engineSettings.HostName = kLocalName;
+    const PublishedSettings published(engineSettings);
     DeliveryFactories factories;
-    RegisterSmtpDelivery(factories);
+    RegisterSmtpDelivery(factories, published);
     const DeliveryFactory* factory = factories.Find(AlarmMethod::Email);
     ASSERT_NE(factory, nullptr);
 

@@ -61,8 +61,6 @@ class UdpReceiver {
 
 class ThreadSysLogTest : public ::testing::Test {
   protected:
-    ThreadSysLogTest() { TheEngineSettings().LocalIP = kLocalIp; }
-
     // The forward of a message received from 10.1.2.3 with `content`.
     std::unique_ptr<ThreadSysLog> Forward(const std::string& facility, const std::string& severity,
                                           const std::string& content) {
@@ -71,7 +69,7 @@ class ThreadSysLogTest : public ::testing::Test {
         settings.ip = "127.0.0.1";
         settings.port = receiver_.Port();
         auto job = MakeThreadSysLog(settings, facility, severity,
-                                    "10.1.2.3 " + facility + " " + severity + " " + content);
+                                    "10.1.2.3 " + facility + " " + severity + " " + content, kLocalIp);
         job->Execute();
         return job;
     }
@@ -138,7 +136,7 @@ TEST_F(ThreadSysLogTest, LongDatagramIsCutTo1024Bytes) {
 
 TEST_F(ThreadSysLogTest, UnusableTargetsFailWithTheirReason) {
     const auto fails = [](std::string host, int port, const std::string& detail) {
-        ThreadSysLog job(std::move(host), port, sfKernel, slAlert, "text");
+        ThreadSysLog job(std::move(host), port, sfKernel, slAlert, "text", kLocalIp);
         job.Execute();
         EXPECT_FALSE(job.Succeeded());
         EXPECT_EQ(job.ResultText(), "Error");

@@ -75,7 +75,8 @@ class SyslogReceptionTest : public ::testing::Test {
 };
 
 TEST_F(SyslogReceptionTest, StartsBothListenersAndStopsThem) {
-    SyslogReception reception(sink, settings);
+    const PublishedSettings published(settings);
+    SyslogReception reception(sink, published);
     reception.StartReceivers();
     ASSERT_TRUE(reception.UdpListenerActive());
     ASSERT_TRUE(reception.TcpListenerActive());
@@ -114,7 +115,8 @@ TEST_F(SyslogReceptionTest, StartsBothListenersAndStopsThem) {
 TEST_F(SyslogReceptionTest, BothDisabledStillLogsTheStart) {
     settings.System.SysLogUDPEnable = false;
     settings.System.SysLogTCPEnable = false;
-    SyslogReception reception(sink, settings);
+    const PublishedSettings published(settings);
+    SyslogReception reception(sink, published);
     reception.StartReceivers();
     EXPECT_FALSE(reception.UdpListenerActive());
     EXPECT_FALSE(reception.TcpListenerActive());
@@ -123,7 +125,8 @@ TEST_F(SyslogReceptionTest, BothDisabledStillLogsTheStart) {
 
 TEST_F(SyslogReceptionTest, PortThatIsNoNumberRaises) {
     settings.System.SysLogPort = "syslog";
-    SyslogReception reception(sink, settings);
+    const PublishedSettings published(settings);
+    SyslogReception reception(sink, published);
     try {
         reception.StartReceivers();
         FAIL() << "no error";

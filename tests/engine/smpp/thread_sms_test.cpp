@@ -426,8 +426,7 @@ TEST(ThreadSmsPeer, DispatchedJobsRunOnThePoolAndTheFailureIsLogged) {
     RegisterSmsDelivery(factories);
     EventLoop loop;
     TOrlThreadPoolManager pool(loop);
-    AlarmDispatcher dispatcher(loop, pool, factories);
-    dispatcher.SetConfigurationSource([&configuration] { return configuration; });
+    AlarmDispatcher dispatcher(loop, pool, factories, [&configuration] { return configuration; });
     dispatcher.InstallHandlers();
     int done = 0;
     pool.SetOnWorkItemDone([&](TOrlThreadPoolManager& from, TOrlTPWorkItem& item) {

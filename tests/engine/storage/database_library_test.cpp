@@ -37,7 +37,8 @@ TEST(DatabaseLibrary, ConnectWithoutTheLibraryRaises) {
 
 TEST(DatabaseLibrary, DataModuleWithoutDriverLogsConnectionError) {
     TempInstallation installation;
-    TDMKestrine module("trevalon_test_nodriver");
+    const PublishedSettings settings(installation.Settings());
+    TDMKestrine module(settings, "trevalon_test_nodriver");
     EXPECT_FALSE(module.ConnectDatabase(false));
     EXPECT_FALSE(module.Connection().Connected());
     const std::string log = DiagnosticLogText(installation);

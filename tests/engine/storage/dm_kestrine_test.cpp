@@ -31,7 +31,7 @@ class DataModuleTest : public ::testing::Test {
 
     // Runs the start-up bootstrap and returns every statement text the module sent.
     std::vector<std::string> Bootstrap() {
-        TDMKestrine module(database_->Name());
+        TDMKestrine module(settings_, database_->Name());
         std::vector<std::string> statements;
         module.SetStatementObserver(
             [&statements](std::string_view text) { statements.emplace_back(text); });
@@ -70,6 +70,7 @@ class DataModuleTest : public ::testing::Test {
     }
 
     TempInstallation installation_;
+    PublishedSettings settings_{installation_.Settings()};
     std::unique_ptr<ScratchDatabase> database_;
 };
 
@@ -138,7 +139,7 @@ TEST_F(DataModuleTest, TablesTakeFourByteCharacters) {
     ASSERT_EQ(charsets.RowCount(), 1u);
     EXPECT_EQ(charsets.Text(0, "charset"), "utf8mb4");
 
-    TDMKestrine module(database_->Name());
+    TDMKestrine module(settings_, database_->Name());
     ASSERT_TRUE(module.ConnectDatabase(false));
     const std::string message = "disk \xF0\x9F\x94\xA5 on \"host\"; drop table syslog; --";
     module.Connection().Execute(
@@ -195,9 +196,11 @@ TEST_F(DataModuleTest, ExistingEmptyScheduleGetsNoRows) {
 }
 
 TEST_F(DataModuleTest, WrongCredentialsLogConnectionErrorAndLeaveTheDecisionToTheCaller) {
-    TheEngineSettings().Database.DBUsername = "trevalon_no_such_user";
-    TheEngineSettings().Database.DBPassword = "\"; drop database mysql; --";
-    TDMKestrine module(database_->Name());
+    settings_.Update([](EngineSettings& settings) {
+        settings.Database.DBUsername = "trevalon_no_such_user";
+        settings.Database.DBPassword = "\"; drop database mysql; --";
+    });
+    TDMKestrine module(settings_, database_->Name());
     EXPECT_FALSE(module.ConnectDatabase(false));
     EXPECT_FALSE(module.ConnectDatabase(true));
     EXPECT_FALSE(module.Connection().Connected());
@@ -217,9 +220,11 @@ TEST_F(DataModuleTest, WrongCredentialsLogConnectionErrorAndLeaveTheDecisionToTh
 
 TEST_F(DataModuleTest, UnreachableServerLogsConnectionError) {
     const testing::ClosedLoopbackPort closed;
-    TheEngineSettings().Database.Host = "127.0.0.1";
-    TheEngineSettings().Database.Port = std::to_string(closed.Port());
-    TDMKestrine module(database_->Name());
+    settings_.Update([&closed](EngineSettings& settings) {
+        settings.Database.Host = "127.0.0.1";
+        settings.Database.Port = std::to_string(closed.Port());
+    });
+    TDMKestrine module(settings_, database_->Name());
     EXPECT_FALSE(module.ConnectDatabase(true));
     EXPECT_FALSE(module.CredentialsRefused());
     EXPECT_NE(DiagnosticLogText(installation_)
@@ -230,7 +235,7 @@ TEST_F(DataModuleTest, UnreachableServerLogsConnectionError) {
 
 TEST_F(DataModuleTest, FailingStatementLogsTheTableAndAsksTheProgramToEnd) {
     AdminExecute("CREATE DATABASE " + database_->Name());
-    TDMKestrine module(database_->Name());
+    TDMKestrine module(settings_, database_->Name());
     ASSERT_TRUE(module.ConnectDatabase(false));
     EXPECT_FALSE(module.ExecuteStatement("create table broken (", "broken"));
     EXPECT_TRUE(ProgramEndRequested());
@@ -250,7 +255,7 @@ TEST_F(DataModuleTest, DatabaseThatCannotBeCreatedLogsAndAsksTheProgramToEnd) {
     // The tests' account may create its own databases only.
     const std::string denied = "trevalon_denied_" + std::to_string(getpid());
     {
-        TDMKestrine module(denied);
+        TDMKestrine module(settings_, denied);
         ASSERT_TRUE(module.ConnectDatabase(true));
         module.CreateDatabase();
     }
@@ -266,7 +271,7 @@ TEST_F(DataModuleTest, DatabaseThatCannotBeCreatedLogsAndAsksTheProgramToEnd) {
 }
 
 TEST_F(DataModuleTest, WithoutAConnectionNothingIsCreated) {
-    TDMKestrine module(database_->Name());
+    TDMKestrine module(settings_, database_->Name());
     std::vector<std::string> statements;
     module.SetStatementObserver([&](std::string_view text) { statements.emplace_back(text); });
     module.CreateMissingTables();
@@ -275,12 +280,13 @@ TEST_F(DataModuleTest, WithoutAConnectionNothingIsCreated) {
 }
 
 TEST(DataModuleName, OnlyPlainIdentifiersAreAccepted) {
-    EXPECT_THROW(TDMKestrine("x; drop database trevalon"), std::invalid_argument);
-    EXPECT_THROW(TDMKestrine(""), std::invalid_argument);
-    EXPECT_THROW(TDMKestrine("a.b"), std::invalid_argument);
-    EXPECT_THROW(TDMKestrine(std::string(65, 'a')), std::invalid_argument);
-    EXPECT_EQ(TDMKestrine().DatabaseName(), "trevalon");
-    EXPECT_EQ(TDMKestrine("trevalon_test_$1").DatabaseName(), "trevalon_test_$1");
+    const PublishedSettings settings;
+    EXPECT_THROW(TDMKestrine(settings, "x; drop database trevalon"), std::invalid_argument);
+    EXPECT_THROW(TDMKestrine(settings, ""), std::invalid_argument);
+    EXPECT_THROW(TDMKestrine(settings, "a.b"), std::invalid_argument);
+    EXPECT_THROW(TDMKestrine(settings, std::string(65, 'a')), std::invalid_argument);
+    EXPECT_EQ(TDMKestrine(settings).DatabaseName(), "trevalon");
+    EXPECT_EQ(TDMKestrine(settings, "trevalon_test_$1").DatabaseName(), "trevalon_test_$1");
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ class HouseKeepingDatabase : public ::testing::Test {
 };
 
 TEST_F(HouseKeepingDatabase, DeletesOnlyTheFilesOfTheCutOffDayAndTheOlderRows) {
-    EngineSettings& settings = TheEngineSettings();
+    EngineSettings settings = installation_.Settings();
     settings.SystemLog.HouseKeepDay = 7;
     settings.FileBackup.HouseKeepDay = 3;
     settings.DbBackup.HouseKeepDay = 7;
@@ -81,7 +81,7 @@ TEST_F(HouseKeepingDatabase, DeletesOnlyTheFilesOfTheCutOffDayAndTheOlderRows) {
     settings.FileBackup.Enable = false;
     settings.DbBackup.Enable = false;
 
-    HouseKeep(database_.Connection());
+    HouseKeep(database_.Connection(), settings);
 
     EXPECT_FALSE(fs::exists(Log("system_2009-03-07.log")));
     EXPECT_FALSE(fs::exists(Log("syslog_2009-03-11.log")));
@@ -96,17 +96,17 @@ TEST_F(HouseKeepingDatabase, DeletesOnlyTheFilesOfTheCutOffDayAndTheOlderRows) {
                                         "2009-03-14 08:00:00"}));
 
     // The next hourly run finds nothing more to do.
-    HouseKeep(database_.Connection());
+    HouseKeep(database_.Connection(), settings);
     EXPECT_EQ(database_.Count("syslog"), 3);
 }
 
 TEST_F(HouseKeepingDatabase, HouseKeepDayBelowOneNeverReachesTodayOrTheWholeTable) {
-    EngineSettings& settings = TheEngineSettings();
+    EngineSettings settings = installation_.Settings();
     settings.SystemLog.HouseKeepDay = 0;
     settings.FileBackup.HouseKeepDay = 0;
     settings.DbBackup.HouseKeepDay = -30;
 
-    HouseKeep(database_.Connection());
+    HouseKeep(database_.Connection(), settings);
 
     EXPECT_TRUE(fs::exists(Log("system_2009-03-14.log")));
     EXPECT_TRUE(fs::exists(Log("syslog_2009-03-14.log")));
@@ -116,7 +116,7 @@ TEST_F(HouseKeepingDatabase, HouseKeepDayBelowOneNeverReachesTodayOrTheWholeTabl
 
 TEST_F(HouseKeepingDatabase, RowDeletionErrorReachesTheCallerAfterTheFiles) {
     database_.Connection().Disconnect();
-    EXPECT_THROW(HouseKeep(database_.Connection()), DatabaseError);
+    EXPECT_THROW(HouseKeep(database_.Connection(), installation_.Settings()), DatabaseError);
     EXPECT_FALSE(fs::exists(Log("system_2009-03-07.log")));
     EXPECT_FALSE(fs::exists(Log("syslog_2009-03-07.log")));
 }
@@ -126,7 +126,7 @@ TEST_F(HouseKeepingDatabase, MissingOrUndeletableFilesAreIgnored) {
     // A non-empty folder under the file's name cannot be deleted.
     fs::remove(Log("syslog_2009-03-07.log"));
     fs::create_directories(Log("syslog_2009-03-07.log/inside"));
-    EXPECT_NO_THROW(HouseKeep(database_.Connection()));
+    EXPECT_NO_THROW(HouseKeep(database_.Connection(), installation_.Settings()));
     EXPECT_TRUE(fs::exists(Log("syslog_2009-03-07.log/inside")));
     EXPECT_EQ(database_.Count("syslog"), 3);
 }

@@ -117,8 +117,8 @@ TEST_P(RowBurst, FiveThousandRowsQueuedAtOnceAreAllStoredOnce) {
         "SELECT count(*) AS total, count(DISTINCT msg) AS distinct_rows FROM syslog");
     EXPECT_EQ(counts.Integer(0, "total"), kRows);
     EXPECT_EQ(counts.Integer(0, "distinct_rows"), kRows);
-    EXPECT_LE(TheRowConnectionCaches().For(Parameters())->ConnectionCount(),
-              static_cast<std::size_t>(TheEngineSettings().DbBackup.Connections));
+    EXPECT_LE(caches_.For(Parameters())->ConnectionCount(),
+              static_cast<std::size_t>(EngineSettings{}.DbBackup.Connections));
 }
 
 // With the only connection held by the test, the rows pile up and go in together once it is
@@ -128,8 +128,8 @@ class CombinedRows : public RowInsertTest {
     static constexpr int kRows = 20;
 
     CombinedRows() {
-        TheEngineSettings().DbBackup.Connections = 1;
-        cache_ = TheRowConnectionCaches().For(Parameters());
+        caches_.SetConnections(1);
+        cache_ = caches_.For(Parameters());
         held_ = cache_->Borrow();
         insertsBefore_ = InsertStatementsRun(held_);
     }
@@ -292,7 +292,7 @@ TEST_F(CombinedRows, ClosingTheConnectionsEndsJobsWaitingOnThePoolWithoutAHang) 
     // The programs' shutdown, once its patience with the rows has run out: cancel the pool's
     // work, then close the shared connections.
     pool->Pool().CancelAllWorkItems();
-    TheRowConnectionCaches().CloseAll(std::chrono::milliseconds(0));
+    caches_.CloseAll(std::chrono::milliseconds(0));
     const std::vector<Outcome> outcomes = pool->RunUntilDone(kJobs);
     ASSERT_EQ(outcomes.size(), static_cast<std::size_t>(kJobs));
     for (const Outcome& outcome : outcomes) {

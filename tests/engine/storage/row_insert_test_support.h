@@ -37,11 +37,10 @@ inline std::string ModeName(const ::testing::TestParamInfo<RowConnectionMode>& i
 }
 
 // A scratch database with the system's tables, and row jobs that store into it the way the
-// receivers make them. Every cached connection is closed at the end.
+// receivers make them, sharing the fixture's connection caches, which close at the end.
 class RowInsertTest : public ::testing::Test {
   protected:
     RowInsertTest() : database_(installation_, "trevalon_test_rows") {}
-    ~RowInsertTest() override { TheRowConnectionCaches().CloseAll(); }
 
     ConnectionParameters Parameters() const { return testing::LocalServer(database_.Name()); }
 
@@ -58,7 +57,7 @@ class RowInsertTest : public ::testing::Test {
             "Insert", server.HostName, server.Port, server.Database, server.User_Name,
             server.Password, BuildSyslogInsertStatement(record, message), record.TimeStamp,
             record.Source, record.FacilityName, record.SeverityName, message,
-            installation_.DllFolder() + "libmariadb.so.3", mode);
+            installation_.DllFolder() + "libmariadb.so.3", caches_, mode);
     }
 
     // "[localhost:3306@<database>", how every detail of a job begins.
@@ -83,6 +82,8 @@ class RowInsertTest : public ::testing::Test {
 
     TempInstallation installation_;
     SchemaScratchDatabase database_;
+    // Mutable: the jobs Job() makes share them.
+    mutable RowConnectionCaches caches_;
     int triggers_ = 0;
 };
 

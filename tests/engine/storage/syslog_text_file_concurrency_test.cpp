@@ -35,6 +35,8 @@ std::string PrefixOf(const Writer& writer) {
 
 TEST(SyslogTextFileConcurrency, EightWritersLeaveOnlyWholeLinesInOrder) {
     TempInstallation installation;
+    const EngineSettings settings = installation.Settings();
+    SyslogTextFile textFile;
     FixedClock clock({2009, 3, 14, 8, 0, 4});
     std::vector<Writer> writers;
     for (int i = 0; i < 4; ++i) {
@@ -44,7 +46,7 @@ TEST(SyslogTextFileConcurrency, EightWritersLeaveOnlyWholeLinesInOrder) {
     }
     std::vector<std::thread> threads;
     for (const Writer& writer : writers) {
-        threads.emplace_back([&writer] {
+        threads.emplace_back([&writer, &settings, &textFile] {
             SyslogRecord record;
             record.TimeStamp = "2009-03-14 08:00:04";
             record.Source = writer.source;
@@ -52,7 +54,7 @@ TEST(SyslogTextFileConcurrency, EightWritersLeaveOnlyWholeLinesInOrder) {
             record.SeverityName = "Notice";
             for (int i = 0; i < writer.lines; ++i) {
                 record.Content = ContentOf(writer, i);
-                AppendSyslogLine(record);
+                textFile.Append(settings, record);
             }
         });
     }

@@ -100,7 +100,7 @@ TEST_P(RowJob, AnEmptyStatementConnectsAndStoresNothing) {
     const ConnectionParameters server = Parameters();
     ThreadDBMySQLExecuteForSysLog job(
         "Insert", "localhost", "3306", database_.Name(), server.User_Name, server.Password, " \t ",
-        "2024-03-01 12:00:05", "192.0.2.7", "Local Use Seven", "Warning", "text", dll, GetParam());
+        "2024-03-01 12:00:05", "192.0.2.7", "Local Use Seven", "Warning", "text", dll, caches_, GetParam());
     job.Execute();
     EXPECT_TRUE(job.Succeeded());
     EXPECT_EQ(job.ResultText(), "Passed");
@@ -141,8 +141,9 @@ TEST_P(RowJob, AnUnusablePortIsAConnectionError) {
 
 TEST_F(RowInsertTest, MakeSyslogRowJobUsesTheInstallationsSettingsAndTheChosenEscaping) {
     const SyslogRecord record = TestRecord("a\tb's");
-    auto service = MakeSyslogRowJob(record);
-    auto manager = MakeSyslogRowJob(record, ContentEscaping::kManager);
+    const EngineSettings settings = installation_.Settings();
+    auto service = MakeSyslogRowJob(settings, caches_, record);
+    auto manager = MakeSyslogRowJob(settings, caches_, record, ContentEscaping::kManager);
     EXPECT_EQ(service->OperationName(), "Insert");
     EXPECT_EQ(service->Statement(), BuildSyslogInsertStatement(record, "ab s"));
     EXPECT_EQ(manager->Statement(), BuildSyslogInsertStatement(record, "a b s"));
