@@ -61,8 +61,7 @@ bool SyslogEngine::Bootstrap() {
         return false;
     }
     // Repeating until it succeeds once: a failed initialisation runs again at the next tick.
-    timerInit_ =
-        owner_.StartTimer(initDelay, TimerMode::kRepeating, [this] { TimerInitTimer(); });
+    timerInit_ = owner_.StartTimer(initDelay, TimerMode::kRepeating, [this] { TimerInitTimer(); });
     return true;
 }
 
@@ -78,8 +77,8 @@ void SyslogEngine::Initialise() {
         dispatcher->SetObserver(observer_);
         dispatcher->InstallHandlers();
         pipeline_ = std::make_unique<MessagePipeline>(
-            PipelineParts{settings_, configuration_, *pool, *dispatcher, textFile_,
-                          rowConnections_, observer_},
+            PipelineParts{settings_, configuration_, *pool, *dispatcher, textFile_, rowConnections_,
+                          observer_},
             variant_);
         dispatcher_ = std::move(dispatcher);
         pool_ = std::move(pool);

@@ -88,9 +88,8 @@ ThreadSysLog::ThreadSysLog(std::string host, int port, TIdSyslogFacility facilit
 
 void ThreadSysLog::Execute() {
     try {
-        const std::string datagram =
-            SyslogForwardDatagram(facility_, severity_, ToLocalTime(EngineClock().Now()),
-                                  localIp_, text_);
+        const std::string datagram = SyslogForwardDatagram(
+            facility_, severity_, ToLocalTime(EngineClock().Now()), localIp_, text_);
         Send(datagram);
         SetResultDetail(kSentDetail);
     } catch (const SendFailure& failure) {

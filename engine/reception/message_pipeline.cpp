@@ -133,8 +133,8 @@ void MessagePipeline::OnDatagram(std::string_view datagram, const std::string& s
 }
 
 void MessagePipeline::OnStreamMessage(std::string_view message, const std::string& peerAddress) {
-    Process(*parts_.settings.Current(), MakeSyslogRecord(ReadSyslogMessage(message, ""), peerAddress),
-            variant_.tcpCodes);
+    Process(*parts_.settings.Current(),
+            MakeSyslogRecord(ReadSyslogMessage(message, ""), peerAddress), variant_.tcpCodes);
 }
 
 void MessagePipeline::OnBurst(BurstEvent event) {
@@ -199,8 +199,8 @@ void MessagePipeline::Process(const EngineSettings& settings, SyslogRecord recor
             });
         }
         Guarded(codes.contacts, [&] {
-            parts_.dispatcher.FanOutContacts(alarms.ruleId, record.TimeStamp, alarms.snpp, alarms.httpSms,
-                                       alarms.smpp, alarms.email, text);
+            parts_.dispatcher.FanOutContacts(alarms.ruleId, record.TimeStamp, alarms.snpp,
+                                             alarms.httpSms, alarms.smpp, alarms.email, text);
         });
     }
     if (parts_.observer != nullptr) {

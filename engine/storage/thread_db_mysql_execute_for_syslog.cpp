@@ -175,9 +175,8 @@ bool ThreadDBMySQLExecuteForSysLog::IsReceiversStatement() const {
 
 void ThreadDBMySQLExecuteForSysLog::Store(RowConnectionLease& lease) {
     RequireDriver(driverLibraryPath_);
-    lease = mode_ == RowConnectionMode::kOwnConnection
-                ? RowConnectionLease::Own(parameters_)
-                : caches_.For(parameters_)->Borrow();
+    lease = mode_ == RowConnectionMode::kOwnConnection ? RowConnectionLease::Own(parameters_)
+                                                       : caches_.For(parameters_)->Borrow();
     if (!lease.Open().Connected()) {
         RecordFailure(Place() + " MySQL Connection Error]");
         return;

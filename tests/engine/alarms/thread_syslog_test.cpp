@@ -68,8 +68,9 @@ class ThreadSysLogTest : public ::testing::Test {
         settings.enable = true;
         settings.ip = "127.0.0.1";
         settings.port = receiver_.Port();
-        auto job = MakeThreadSysLog(settings, facility, severity,
-                                    "10.1.2.3 " + facility + " " + severity + " " + content, kLocalIp);
+        auto job =
+            MakeThreadSysLog(settings, facility, severity,
+                             "10.1.2.3 " + facility + " " + severity + " " + content, kLocalIp);
         job->Execute();
         return job;
     }

@@ -98,9 +98,10 @@ TEST_P(RowJob, ThreeRefusalsFailWithBothStatementsInTheDetail) {
 TEST_P(RowJob, AnEmptyStatementConnectsAndStoresNothing) {
     const std::string dll = installation_.DllFolder() + "libmariadb.so.3";
     const ConnectionParameters server = Parameters();
-    ThreadDBMySQLExecuteForSysLog job(
-        "Insert", "localhost", "3306", database_.Name(), server.User_Name, server.Password, " \t ",
-        "2024-03-01 12:00:05", "192.0.2.7", "Local Use Seven", "Warning", "text", dll, caches_, GetParam());
+    ThreadDBMySQLExecuteForSysLog job("Insert", "localhost", "3306", database_.Name(),
+                                      server.User_Name, server.Password, " \t ",
+                                      "2024-03-01 12:00:05", "192.0.2.7", "Local Use Seven",
+                                      "Warning", "text", dll, caches_, GetParam());
     job.Execute();
     EXPECT_TRUE(job.Succeeded());
     EXPECT_EQ(job.ResultText(), "Passed");
