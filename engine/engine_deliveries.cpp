@@ -1,9 +1,11 @@
 #include "engine/engine_deliveries.h"
 
-#include "engine/alarms/smtp_snpp_deliveries.h"
-#include "engine/alarms/url_syslog_deliveries.h"
+#include "engine/http_sms/http_sms_delivery.h"
 #include "engine/smpp/sms_delivery.h"
+#include "engine/smtp/smtp_delivery.h"
 #include "engine/snmp/snmp_delivery.h"
+#include "engine/snpp/snpp_delivery.h"
+#include "engine/syslog_forward/syslog_forward_delivery.h"
 
 namespace trevalon {
 

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "engine/reception/syslog_reader.h"
 #include "foundation/clock.h"
-#include "foundation/syslog_reader.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include "engine/alarms/alarm_dispatcher.h"
 #include "engine/pool/thread_pool_manager.h"
 #include "engine/reception/rule_matching.h"
+#include "engine/reception/syslog_reader.h"
 #include "engine/storage/configuration_cache.h"
 #include "engine/storage/syslog_text_file.h"
 #include "engine/storage/thread_db_mysql_execute_for_syslog.h"
 #include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/engine_settings.h"
-#include "foundation/syslog_reader.h"
 
 namespace trevalon {
 namespace {

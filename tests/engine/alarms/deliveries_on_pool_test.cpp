@@ -14,12 +14,13 @@
 #include <gtest/gtest.h>
 
 #include "engine/alarms/alarm_dispatcher.h"
-#include "engine/alarms/thread_syslog.h"
-#include "engine/alarms/thread_url.h"
-#include "engine/alarms/url_syslog_deliveries.h"
+#include "engine/http_sms/http_sms_delivery.h"
+#include "engine/http_sms/thread_url.h"
 #include "engine/pool/thread_pool_manager.h"
+#include "engine/syslog_forward/syslog_forward_delivery.h"
+#include "engine/syslog_forward/thread_syslog.h"
 #include "foundation/event_loop.h"
-#include "tests/engine/alarms/http_test_peer.h"
+#include "tests/engine/http_sms/http_test_peer.h"
 #include "tests/support/fixed_clock.h"
 #include "tests/support/loopback_ports.h"
 #include "tests/support/temp_installation.h"

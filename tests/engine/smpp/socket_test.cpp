@@ -9,9 +9,9 @@
 #include "engine/smpp/socket_address.h"
 #include "engine/smpp/tcp_client.h"
 #include "engine/smpp/tcp_server.h"
-#include "tests/engine/alarms/scripted_line_server.h"
 #include "tests/engine/smpp/scripted_smsc.h"
 #include "tests/support/loopback_ports.h"
+#include "tests/support/scripted_line_server.h"
 
 namespace trevalon {
 namespace {

@@ -1,0 +1,22 @@
+# cmake -D LAYER=<target> -D FILES=<a|b|...> -D ALLOWED=<folder|...> -D STAMP=<file> -P ...
+# Fails when a file includes a header of a folder that is not in ALLOWED; touches STAMP otherwise.
+cmake_minimum_required(VERSION 3.25)
+string(REPLACE "|" ";" files "${FILES}")
+string(REPLACE "|" ";" allowed "${ALLOWED}")
+set(wrong "")
+foreach(file IN LISTS files)
+  file(STRINGS "${file}" includes REGEX "^#include \"")
+  foreach(line IN LISTS includes)
+    string(REGEX REPLACE "^#include \"([^\"]*)\".*" "\\1" header "${line}")
+    get_filename_component(folder "${header}" DIRECTORY)
+    if(NOT folder IN_LIST allowed)
+      string(APPEND wrong "\n  ${file} includes ${header}")
+    endif()
+  endforeach()
+endforeach()
+if(wrong)
+  string(REPLACE ";" ", " named "${allowed}")
+  message(FATAL_ERROR "${LAYER} may include headers of ${named} only:${wrong}\n"
+                      "Name the layer in DEPENDS if it lies below, or move the code.")
+endif()
+file(TOUCH "${STAMP}")
