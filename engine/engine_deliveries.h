@@ -1,5 +1,7 @@
 #pragma once
 
+// The one place that knows every delivery protocol.
+
 #include "engine/alarms/delivery_factories.h"
 #include "engine/snmp/snmp_trap_agent.h"
 #include "foundation/engine_settings.h"

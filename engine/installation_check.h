@@ -1,5 +1,7 @@
 #pragma once
 
+// The start-up step both programs take before an engine exists.
+
 #include "foundation/engine_settings.h"
 
 namespace trevalon {

@@ -1,5 +1,7 @@
 #pragma once
 
+// The system's own texts: error codes, log lines and dialog texts.
+
 #include <string_view>
 
 // Every text the programs write into the diagnostic log or show in a dialog, in one place.

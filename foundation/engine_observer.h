@@ -1,5 +1,7 @@
 #pragma once
 
+// What a host hears of its engine.
+
 #include <cstdint>
 #include <string>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The machine's own name and address, as the settings carry them.
+
 #include <functional>
 #include <string>
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// The owner thread's loop as the engine sees it: posted tasks and timers. The service runs
+// its own; the manager adapts Qt's.
+
 #include <chrono>
 #include <cstdint>
 #include <functional>

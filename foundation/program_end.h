@@ -1,5 +1,7 @@
 #pragma once
 
+// How the library asks the program to end without ending it itself.
+
 #include <functional>
 #include <string_view>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// Immutable snapshots published in one step, for settings and configuration.
+
 #include <memory>
 #include <mutex>
 #include <utility>

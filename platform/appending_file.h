@@ -1,5 +1,7 @@
 #pragma once
 
+// A file kept open between appends, for bursts of lines.
+
 #include <chrono>
 #include <string>
 #include <string_view>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Running another program and taking its output.
+
 #include <string>
 #include <vector>
 

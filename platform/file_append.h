@@ -1,5 +1,7 @@
 #pragma once
 
+// Appending to a file in one open, write and close.
+
 #include <string>
 #include <string_view>
 

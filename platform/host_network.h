@@ -1,5 +1,7 @@
 #pragma once
 
+// The machine's host name and its address.
+
 #include <string>
 
 namespace trevalon::platform {

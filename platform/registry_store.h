@@ -1,5 +1,7 @@
 #pragma once
 
+// The registry of the programs, kept as two INI hives.
+
 #include <optional>
 #include <string>
 #include <string_view>

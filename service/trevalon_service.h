@@ -1,5 +1,7 @@
 #pragma once
 
+// The service program's module around the engine.
+
 #include <string>
 #include <string_view>
 

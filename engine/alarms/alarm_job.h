@@ -1,5 +1,8 @@
 #pragma once
 
+// What a matched message asks to deliver: one alarm by one method, before it becomes a
+// delivery job.
+
 #include <string>
 
 namespace trevalon {

@@ -1,5 +1,8 @@
 #pragma once
 
+// The alarm rows of the host's list, brought to it on the owner thread in an order it can
+// follow.
+
 #include <cstdint>
 #include <map>
 #include <memory>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The result details every delivery writes when it cannot connect.
+
 #include <exception>
 #include <string>
 #include <string_view>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The line-protocol TCP client the SMTP and SNPP deliveries talk through.
+
 #include <chrono>
 #include <initializer_list>
 #include <stdexcept>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The "SMS by HTTP" delivery job: one alarm as one request to an HTTP SMS gateway.
+
 #include <memory>
 #include <string>
 #include <string_view>

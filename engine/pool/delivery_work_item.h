@@ -1,5 +1,8 @@
 #pragma once
 
+// The work item every delivery is: an alarm job or a row job, with the result texts the
+// dispatcher logs and shows when it comes back.
+
 #include <string>
 #include <string_view>
 #include <utility>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The messages that reach the pool's scheduler thread, and the channel they wait in.
+
 #include <array>
 #include <chrono>
 #include <condition_variable>

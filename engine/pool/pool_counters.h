@@ -1,5 +1,7 @@
 #pragma once
 
+// The pool's counts of queued, admitted and executing items, shared by its threads.
+
 #include <atomic>
 #include <mutex>
 

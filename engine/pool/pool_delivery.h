@@ -1,5 +1,7 @@
 #pragma once
 
+// How finished items and error reports get from the pool to its owner thread.
+
 #include <cstdint>
 #include <functional>
 #include <memory>

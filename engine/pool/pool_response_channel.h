@@ -1,5 +1,7 @@
 #pragma once
 
+// The messages from the pool's threads to its owner thread, and the channel they wait in.
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>

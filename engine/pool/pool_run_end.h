@@ -1,5 +1,7 @@
 #pragma once
 
+// How the run of one item ends, on its worker thread or later where its completion is completed.
+
 #include <condition_variable>
 #include <mutex>
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// The unit of work the pool runs: its ID, status and run, and the completion an item may
+// hand on to end its run later, from another thread.
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>

@@ -1,5 +1,8 @@
 #pragma once
 
+// The signal a listener gives around messages that arrived together, so the text file can
+// write them in one go.
+
 namespace trevalon {
 
 // How a listener tells its owner about messages that arrived together.

@@ -1,5 +1,8 @@
 #pragma once
 
+// The socket layer the SMPP session is written on: blocking or event-driven sockets with
+// the events and errors a session hears of.
+
 #include <atomic>
 #include <cstdint>
 #include <functional>

@@ -1,5 +1,7 @@
 #pragma once
 
+// A TCP socket with local and remote endpoints, the base of the SMPP client and test server.
+
 #include <string>
 
 #include "engine/smpp/base_socket.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// The thread a session hands its received work to, so receiving never waits for handlers.
+
 #include <condition_variable>
 #include <deque>
 #include <functional>

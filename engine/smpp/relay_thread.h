@@ -1,5 +1,7 @@
 #pragma once
 
+// The base of the threads a session runs (receiving, keeping the link alive).
+
 #include <atomic>
 #include <mutex>
 #include <thread>

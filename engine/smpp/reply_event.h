@@ -1,5 +1,7 @@
 #pragma once
 
+// What a request of a session waits on until its reply comes or the connection ends.
+
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>

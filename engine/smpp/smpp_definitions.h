@@ -1,5 +1,7 @@
 #pragma once
 
+// The SMPP 3.4 command ids and optional parameter tags the client uses.
+
 #include <cstdint>
 
 namespace trevalon {

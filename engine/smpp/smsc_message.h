@@ -1,5 +1,7 @@
 #pragma once
 
+// The PDU buffer both directions of an SMSC session read and write.
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>

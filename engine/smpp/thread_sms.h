@@ -1,5 +1,7 @@
 #pragma once
 
+// The "SMS" delivery job: one alarm as one short message over SMPP.
+
 #include <cstdint>
 #include <string>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The short message's user data: the text in the coding the SMSC is asked for.
+
 #include <cstdint>
 #include <span>
 #include <string>

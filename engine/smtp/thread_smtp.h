@@ -1,5 +1,7 @@
 #pragma once
 
+// The "Email" delivery job: one alarm mailed to every recipient of a job.
+
 #include <chrono>
 #include <string>
 #include <string_view>

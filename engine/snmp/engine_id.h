@@ -1,5 +1,7 @@
 #pragma once
 
+// The SNMP engine id as settings write it.
+
 #include <string>
 #include <vector>
 

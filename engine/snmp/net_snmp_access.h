@@ -1,5 +1,7 @@
 #pragma once
 
+// The one way into net-snmp, whose state is process-wide.
+
 #include <mutex>
 #include <string>
 

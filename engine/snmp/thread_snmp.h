@@ -1,5 +1,7 @@
 #pragma once
 
+// The "SNMP" delivery job: one alarm as one trap, sent through the engine's agent.
+
 #include <cstdint>
 #include <string>
 

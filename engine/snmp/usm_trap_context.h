@@ -1,5 +1,7 @@
 #pragma once
 
+// The SNMPv3 security of one outgoing trap.
+
 #include <string>
 #include <vector>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The "SNPP" delivery job: one alarm sent to one pager.
+
 #include <chrono>
 #include <string>
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// The data module: the program's one shared database connection, and the bootstrap that
+// creates the database and its tables at start-up.
+
 #include <functional>
 #include <string>
 #include <string_view>

@@ -1,5 +1,8 @@
 #pragma once
 
+// The database connections the row jobs of one server and account share, and the combined
+// insert of rows that wait for one at the same moment.
+
 #include <array>
 #include <chrono>
 #include <condition_variable>

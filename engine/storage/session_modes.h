@@ -1,5 +1,8 @@
 #pragma once
 
+// The sql_mode a session of ours runs with, so that the quoting our statements rely on holds
+// whatever the server's default.
+
 #include <string>
 #include <string_view>
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// The row job: the work item that stores one received message in table syslog, alone or
+// combined with others waiting at the same moment, with its cleaned retries.
+
 #include <chrono>
 #include <cstdint>
 #include <memory>

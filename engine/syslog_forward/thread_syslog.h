@@ -1,5 +1,7 @@
 #pragma once
 
+// The "SysLog" delivery job: one alarm forwarded to another syslog server.
+
 #include <memory>
 #include <string>
 #include <string_view>
