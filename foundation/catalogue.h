@@ -38,6 +38,8 @@ inline constexpr std::string_view kCreatingThreadError = "ERR00402 : Creating th
 inline constexpr std::string_view kReceivingThreadError = "ERR00403 : Receiving thread error.";
 inline constexpr std::string_view kFreeingThreadError = "ERR00405 : Freeing thread error.";
 inline constexpr std::string_view kCannotExportCharts = "ERR00502 : Cannot export charts.";
+inline constexpr std::string_view kCannotExportCsv = "ERR00504 : Cannot export csv file.";
+inline constexpr std::string_view kCannotExportText = "ERR00505 : Cannot export txt file.";
 inline constexpr std::string_view kCannotExportHtml = "ERR00506 : Cannot export html file.";
 inline constexpr std::string_view kCannotExportExcel = "ERR00509 : Cannot export excel file.";
 
