@@ -98,10 +98,16 @@ void SyslogEngine::Initialise() {
 
 void SyslogEngine::StartReceivers() {
     reception_.StartReceivers();
+    if (observer_ != nullptr) {
+        observer_->ReceptionSwitched(true);
+    }
 }
 
 void SyslogEngine::StopReceivers() {
     reception_.StopReceivers();
+    if (observer_ != nullptr) {
+        observer_->ReceptionSwitched(false);
+    }
 }
 
 void SyslogEngine::Shutdown() {

@@ -27,6 +27,8 @@ class EngineObserver {
     // An alarm delivery finished: its ID and the status to show, its ResultText, or "Error" for
     // a delivery the pool did not complete. Always after its AlarmQueued.
     virtual void AlarmFinished(std::int32_t /*id*/, const std::string& /*resultText*/) {}
+    // The receivers were started or stopped: by the host, the initialisation or the schedule.
+    virtual void ReceptionSwitched(bool /*running*/) {}
     // A caught error that was logged and that the operator should also see.
     virtual void ErrorCaught(const std::string& /*text*/) {}
 };

@@ -109,6 +109,15 @@ PipelineVariant PipelineVariant::Service() {
     return variant;
 }
 
+PipelineVariant PipelineVariant::Manager() {
+    PipelineVariant variant = Service();
+    variant.escaping = ContentEscaping::kManager;
+    variant.udpCodes = {catalogue::kPlaceUdpPipeline1, catalogue::kPlaceUdpPipeline2,
+                        catalogue::kPlaceUdpPipeline3, catalogue::kPlaceUdpPipeline4,
+                        catalogue::kPlaceUdpPipeline5};
+    return variant;
+}
+
 std::string AlarmText(const SyslogRecord& record) {
     std::string text = record.Source;
     text.append(" ").append(record.FacilityName);

@@ -46,6 +46,8 @@ struct PipelineVariant {
     PipelinePlaceCodes tcpCodes;
 
     static PipelineVariant Service();
+    // The manager's escaping, and a code of its own for the forward step of UDP messages.
+    static PipelineVariant Manager();
 };
 
 // "<Source> <FacilityName> <SeverityName> <Content>"

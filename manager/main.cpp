@@ -1,0 +1,147 @@
+// TrevalonManager: the desktop program. It stops the service, runs the engine in its own process
+// behind the main window, and ends on the window's Close, SIGTERM or SIGINT.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+#include <exception>
+#include <string>
+
+#include "engine/installation_check.h"
+#include "engine/syslog_engine.h"
+#include "foundation/app_paths.h"
+#include "foundation/catalogue.h"
+#include "foundation/diagnostic_log.h"
+#include "foundation/settings_file.h"
+#include "manager/main_window/main_window.h"
+#include "manager/main_window/qt_owner_loop.h"
+#include "platform/instance_lock.h"
+#include "platform/service_control.h"
+#include "platform/termination_signals.h"
+
+namespace {
+
+using namespace trevalon;
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+// The installation's first step; false after showing why the program cannot start.
+bool InstallationReady(EngineSettings& settings) {
+    switch (PrepareInstallation(settings)) {
+        case InstallationState::kReady:
+            return true;
+        case InstallationState::kNoLogFolder:
+            QMessageBox::critical(nullptr, "Trevalon",
+                                  Text(catalogue::kSystemLogDirectoryNotFound));
+            return false;
+        case InstallationState::kNoConfFolder:
+            QMessageBox::critical(nullptr, "Trevalon",
+                                  Text(catalogue::kSystemInitDirectoryNotFound));
+            return false;
+        case InstallationState::kNoDriverLibrary:
+            QMessageBox::critical(nullptr, "Trevalon", Text(catalogue::kMySqlLibraryNotFound));
+            return false;
+    }
+    return false;
+}
+
+// The first-run size of Part "main window creation": by the screen's size.
+void SizeWindow(MainWindow& window, const EngineSettings& settings) {
+    if (!settings.FirstRun) {
+        window.resize(settings.System.WindowWidth, settings.System.WindowHeight);
+        return;
+    }
+    const QSize screen = QGuiApplication::primaryScreen() != nullptr
+                             ? QGuiApplication::primaryScreen()->size()
+                             : QSize(1024, 768);
+    if (screen.width() < 1024) {
+        window.resize(800, 572);
+        window.setWindowState(Qt::WindowMaximized);
+    } else if (screen.height() < 1024) {
+        window.resize(900, 680);
+    } else {
+        window.resize(1024, 768);
+    }
+}
+
+int Run(QApplication& application) {
+    EngineSettings settings;
+    settings.AppPath = FindAppPath();
+    if (!InstallationReady(settings)) {
+        return 1;
+    }
+    platform::InstanceLock instance(platform::InstanceLock::RuntimePath("trevalon-manager"));
+    if (!instance.Held()) {
+        QMessageBox::warning(nullptr, "Trevalon", Text(catalogue::kAlreadyStarted));
+        return 0;
+    }
+    // The manager receives instead of the service; without rights over the unit this does
+    // nothing, and a port the service still holds shows in the status bar.
+    platform::ServiceControl service;
+    service.Stop();
+
+    QtOwnerLoop loop;
+    SyslogEngine engine(loop, settings, PipelineVariant::Manager());
+    bool loginNeeded = false;
+    {
+        MainWindow window(engine);
+        loop.SetErrorHandler([&window](std::exception_ptr error) {
+            std::string text = "unknown error";
+            try {
+                std::rethrow_exception(error);
+            } catch (const std::exception& caught) {
+                text = caught.what();
+            } catch (...) {
+            }
+            const std::string line = WithErrorText(catalogue::kUnhandledErrorPrefix, text);
+            WriteDiagnostic(line, kLevelError);
+            window.SetStatus(QString::fromStdString(line));
+        });
+        platform::TerminationSignals termination([&loop, &window] {
+            loop.Post([&window] {
+                window.close();
+                // A hidden window (RunAsService) closes without ending the loop.
+                QCoreApplication::quit();
+            });
+        });
+
+        window.EnableMainControls(false);
+        loginNeeded = !engine.Bootstrap();
+        window.ApplySettings();
+        const SettingsSnapshot loaded = engine.Settings();
+        SizeWindow(window, *loaded);
+        if (loginNeeded) {
+            window.SetStatus(Text(catalogue::kProvideValidCredentials));
+        } else {
+            window.EnableMainControls(true);
+        }
+        if (!loaded->System.RunAsService) {
+            window.show();
+        }
+        application.exec();
+
+        window.StopReceivers();
+        EngineSettings saved = *engine.Settings();
+        saved.System.WindowWidth = window.width();
+        saved.System.WindowHeight = window.height();
+        if (EnsureConfFolder(saved)) {
+            SaveSettings(saved);
+        }
+    }
+    WriteDiagnostic(catalogue::kApplicationStops, kLevelInfo);
+    if (engine.Settings()->System.RunAsWinService && !loginNeeded) {
+        service.Start();
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Trevalon");
+    return Run(application);
+}

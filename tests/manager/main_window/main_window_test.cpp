@@ -1,0 +1,124 @@
+#include "manager/main_window/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTreeView>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "manager/main_window/qt_owner_loop.h"
+#include "tests/engine/storage/test_database_server.h"
+#include "tests/support/temp_installation.h"
+
+// Fontconfig, which Qt loads for the offscreen platform, keeps caches it never frees.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}
+
+namespace trevalon {
+namespace {
+
+using namespace std::chrono_literals;
+
+QApplication& Application() {
+    static int argc = 1;
+    static char name[] = "main_window_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* application = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QApplication(argc, argv);
+    }();
+    return *application;
+}
+
+// Runs Qt's events until `done` holds; false after 20 s.
+template <typename Condition>
+bool ProcessUntil(Condition done) {
+    QDeadlineTimer deadline(20000);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+void SendDatagram(std::uint16_t port, const std::string& datagram) {
+    const int sender = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sendto(sender, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&address),
+           sizeof address);
+    close(sender);
+}
+
+void SaveScreenshot(QWidget& window, const QString& name) {
+    const QByteArray folder = qgetenv("TREVALON_SCREENSHOT_DIR");
+    if (!folder.isEmpty()) {
+        window.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath(name + ".png"));
+    }
+}
+
+// The manager's window on an engine of its own: started by the initialisation, fed by real
+// datagrams, cleared and stopped from its menus.
+TEST(MainWindow, ShowsReceivedMessagesNewestOnTopAndSwitchesReceptionFromItsMenu) {
+    Application();
+    testing::TempInstallation installation;
+    testing::RequireServer(installation);
+    testing::ScratchDatabase database(testing::TestDatabaseName("manager"), false);
+    testing::WriteWholeFile(installation.ConfFolder() + "SysInit.ini",
+                            "[System]\nSysLogPort=0\nShowLogItem=2\n[Message]\nKernel=Red\n" +
+                                testing::TestDatabaseAccountSection());
+    QtOwnerLoop loop;
+    SyslogEngine engine(loop, installation.Settings(), PipelineVariant::Manager(),
+                        EngineTimings{20ms, 20ms, 1h, 1h}, database.Name());
+    MainWindow window(engine);
+    ASSERT_TRUE(engine.Bootstrap());
+    window.ApplySettings();
+    window.resize(900, 600);
+    window.show();
+    ASSERT_TRUE(ProcessUntil([&] { return engine.ScheduleArmed(); }));
+    EXPECT_FALSE(window.Action("Start")->isEnabled());
+    EXPECT_TRUE(window.Action("Stop")->isEnabled());
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Trevalon starts.");
+
+    const std::uint16_t port = engine.Reception().UdpPort();
+    SendDatagram(port, "<0>Mar  1 10:15:00 first kernel: one");
+    SendDatagram(port, "<13>Mar  1 10:15:01 second app: two");
+    SendDatagram(port, "<13>Mar  1 10:15:02 third app: three & <b>four</b>");
+    ASSERT_TRUE(ProcessUntil([&] {
+        return window.Messages().rowCount() == 2 &&
+               window.Messages().Row(0).value(4).contains("three");
+    }));
+    // The cap of two keeps the two newest, newest on top.
+    EXPECT_EQ(window.Messages().Row(1).value(4), " two");
+    EXPECT_EQ(window.Messages().Row(0).value(1), "third");
+    EXPECT_EQ(window.Messages()
+                  .data(window.Messages().index(1, 0), Qt::BackgroundRole)
+                  .value<QBrush>()
+                  .color(),
+              QColor(0xB7, 0xB7, 0xFF));
+    SaveScreenshot(window, "main_window");
+
+    window.Action("Clear SysLog Messages")->trigger();
+    EXPECT_EQ(window.Messages().rowCount(), 0);
+    window.Action("Stop")->trigger();
+    EXPECT_FALSE(engine.UdpListenerActive());
+    EXPECT_TRUE(window.Action("Start")->isEnabled());
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Trevalon stops.");
+}
+
+}  // namespace
+}  // namespace trevalon
