@@ -1,11 +1,14 @@
 #include "manager/main_window/main_window.h"
 
 #include <QAction>
+#include <QEvent>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -56,9 +59,11 @@ MainWindow::MainWindow(SyslogEngine& engine)
     setWindowTitle(kManagerCaption);
     engine_.SetObserver(&feed_);
 
+    choosePath_ = SaveFileDialog(this);
     BuildMenus();
     BuildToolBar();
     setCentralWidget(BuildLists());
+    BuildMessageMenu();
     statusBar()->showMessage(QString());
     ApplySettings();
 
@@ -198,6 +203,16 @@ QWidget* MainWindow::BuildLists() {
                 [this, list](int column) { SortByHeader(*list, column); });
     }
 
+    // A finished delivery's row is selected as its status arrives.
+    connect(&alarms_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& changed) { alarmList_->setCurrentIndex(changed); });
+
+    auto* messageArea = new QSplitter(Qt::Horizontal);
+    messageArea->addWidget(messageList_);
+    messageArea->addWidget(BuildDetailsPanel());
+    messageArea->setStretchFactor(0, 1);
+    connect(messageList_, &QTreeView::doubleClicked, this, [this] { ShowDetails(); });
+
     alarmPanel_ = new QGroupBox("Alarm Messages - Sending");
     alarmPanel_->setStatusTip("Click to hide the Alarm Messages bar...");
     auto* panelLayout = new QVBoxLayout(alarmPanel_);
@@ -205,12 +220,88 @@ QWidget* MainWindow::BuildLists() {
 
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->setHandleWidth(7);
-    splitter->addWidget(messageList_);
+    splitter->addWidget(messageArea);
     splitter->addWidget(alarmPanel_);
     splitter->setStretchFactor(0, 1);
     splitter->setSizes({400, 120});
     layout->addWidget(splitter, 1);
     return central;
+}
+
+QWidget* MainWindow::BuildDetailsPanel() {
+    details_ = new QGroupBox("Message Details");
+    details_->setFixedWidth(200);
+    details_->setStatusTip("Double Click to hide the message...");
+    auto* layout = new QVBoxLayout(details_);
+    auto* labels = new QFormLayout;
+    const std::array<const char*, 4> captions = {
+        "DateTime : ", "From IP : ", "Facility : ", "Severity : "};
+    for (std::size_t at = 0; at < captions.size(); ++at) {
+        detailValues_[at] = new QLabel;
+        labels->addRow(captions[at], detailValues_[at]);
+    }
+    layout->addLayout(labels);
+    layout->addWidget(new QLabel("Message : "));
+    detailMessage_ = new QPlainTextEdit;
+    detailMessage_->setReadOnly(true);
+    detailMessage_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout->addWidget(detailMessage_, 1);
+    // A double click anywhere on the panel hides it.
+    details_->installEventFilter(this);
+    detailMessage_->viewport()->installEventFilter(this);
+    for (QLabel* value : detailValues_) {
+        value->installEventFilter(this);
+    }
+    details_->hide();
+    return details_;
+}
+
+void MainWindow::ShowDetails() {
+    const QModelIndexList selected = messageList_->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        return;
+    }
+    const QStringList& row = messages_.Row(selected.first().row());
+    for (std::size_t at = 0; at < detailValues_.size(); ++at) {
+        detailValues_[at]->setText(row.value(static_cast<int>(at)));
+    }
+    detailMessage_->setPlainText(row.value(4));
+    details_->show();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        details_->hide();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::BuildMessageMenu() {
+    messageMenu_ = new QMenu(this);
+    QMenu* exportTo = messageMenu_->addMenu("Export to...");
+    exportTo->menuAction()->setStatusTip("Click to export selected message(s) to...");
+    for (const auto& [text, format] :
+         {std::pair{"CSV", ExportFormat::kCsv}, std::pair{"Excel", ExportFormat::kExcel},
+          std::pair{"Text", ExportFormat::kText}, std::pair{"HTML", ExportFormat::kHtml}}) {
+        connect(exportTo->addAction(text), &QAction::triggered, this, [this, f = format] {
+            ExportSelectedRows(*messageList_, messages_, f, engine_.Settings()->LogFolder,
+                               choosePath_, [this](const QString& text) { SetStatus(text); });
+        });
+    }
+    QAction* clearSelected = messageMenu_->addAction("Clear Selected Message(s)");
+    clearSelected->setStatusTip("Click to clear selected message(s)...");
+    connect(clearSelected, &QAction::triggered, this, [this] {
+        std::vector<int> rows;
+        for (const QModelIndex& index : messageList_->selectionModel()->selectedRows()) {
+            rows.push_back(index.row());
+        }
+        messages_.RemoveRows(std::move(rows));
+    });
+    messageList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(messageList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        messageMenu_->popup(messageList_->viewport()->mapToGlobal(at));
+    });
 }
 
 void MainWindow::SortByHeader(QTreeView& list, int column) {

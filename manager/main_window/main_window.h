@@ -11,9 +11,12 @@
 #include "manager/live_lists/alarm_list_model.h"
 #include "manager/live_lists/live_list_feed.h"
 #include "manager/live_lists/live_message_model.h"
+#include "manager/main_window/list_export_action.h"
 
 class QAction;
 class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
 class QTimer;
 class QTreeView;
 
@@ -38,6 +41,12 @@ class MainWindow final : public QMainWindow {
 
     // The action whose menu text, without "&", is `text`.
     QAction* Action(const QString& text) const;
+    // Where the list exports ask for their file; a save dialog unless set.
+    void SetSavePathChooser(SavePathChooser chooser) { choosePath_ = std::move(chooser); }
+    // The live message list's context menu, as a right click opens it.
+    QMenu& MessageMenu() { return *messageMenu_; }
+    QGroupBox& DetailsPanel() { return *details_; }
+
     LiveMessageModel& Messages() { return messages_; }
     AlarmListModel& Alarms() { return alarms_; }
     QTreeView& MessageList() { return *messageList_; }
@@ -46,6 +55,10 @@ class MainWindow final : public QMainWindow {
     void BuildMenus();
     void BuildToolBar();
     QWidget* BuildLists();
+    QWidget* BuildDetailsPanel();
+    void BuildMessageMenu();
+    void ShowDetails();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void SortByHeader(QTreeView& list, int column);
     void ShowReception(bool running);
     void ShowError(const QString& text);
@@ -56,6 +69,11 @@ class MainWindow final : public QMainWindow {
     LiveListFeed feed_;
     QTreeView* messageList_ = nullptr;
     QTreeView* alarmList_ = nullptr;
+    QGroupBox* details_ = nullptr;
+    std::array<QLabel*, 4> detailValues_{};
+    QPlainTextEdit* detailMessage_ = nullptr;
+    QMenu* messageMenu_ = nullptr;
+    SavePathChooser choosePath_;
     QGroupBox* alarmPanel_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QTimer* drain_ = nullptr;

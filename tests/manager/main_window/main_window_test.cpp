@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QGroupBox>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTest>
 #include <QTreeView>
 
 #include <arpa/inet.h>
@@ -67,6 +69,7 @@ void SendDatagram(std::uint16_t port, const std::string& datagram) {
 void SaveScreenshot(QWidget& window, const QString& name) {
     const QByteArray folder = qgetenv("TREVALON_SCREENSHOT_DIR");
     if (!folder.isEmpty()) {
+        QCoreApplication::processEvents();
         window.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath(name + ".png"));
     }
 }
@@ -111,6 +114,39 @@ TEST(MainWindow, ShowsReceivedMessagesNewestOnTopAndSwitchesReceptionFromItsMenu
                   .color(),
               QColor(0xB7, 0xB7, 0xFF));
     SaveScreenshot(window, "main_window");
+
+    // Both rows selected with the mouse, then exported from the list's context menu.
+    QTreeView& list = window.MessageList();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualRect(window.Messages().index(0, 0)).center());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      list.visualRect(window.Messages().index(1, 0)).center());
+    QString askedTitle;
+    window.SetSavePathChooser([&](const QString& title, const QString&, const QString&) {
+        askedTitle = title;
+        return QString::fromStdString(installation.LogFolder() + "rows");
+    });
+    for (QAction* action : window.MessageMenu().actions()) {
+        if (action->menu() != nullptr) {
+            action->menu()->actions().value(0)->trigger();
+        }
+    }
+    EXPECT_EQ(askedTitle, "Please select exporting csv file path.");
+    EXPECT_EQ(testing::ReadWholeFile(installation.LogFolder() + "rows.csv"),
+              "\"" + window.Messages().Row(0).value(0).toStdString() +
+                  "\",third,\"User Level\",Notice,\" three & <b>four</b>\"\r\n\"" +
+                  window.Messages().Row(1).value(0).toStdString() +
+                  "\",second,\"User Level\",Notice,\" two\"\r\n");
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Export data completed successfully.");
+
+    // A double click shows the message beside the list, a double click on it hides it again.
+    const QPoint second = list.visualRect(window.Messages().index(1, 2)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, second);
+    EXPECT_TRUE(window.DetailsPanel().isVisible());
+    SaveScreenshot(window, "main_window_details");
+    QTest::mouseDClick(&window.DetailsPanel(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(window.DetailsPanel().isVisible());
 
     window.Action("Clear SysLog Messages")->trigger();
     EXPECT_EQ(window.Messages().rowCount(), 0);

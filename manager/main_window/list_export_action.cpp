@@ -1,0 +1,74 @@
+#include "manager/main_window/list_export_action.h"
+
+#include <QFileDialog>
+#include <QItemSelectionModel>
+#include <QMessageBox>
+#include <QTreeView>
+
+#include <algorithm>
+#include <exception>
+
+#include "foundation/diagnostic_log.h"
+#include "manager/live_lists/list_rows_model.h"
+
+namespace trevalon {
+namespace {
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+ExportTable SelectedRows(QTreeView& list, const ListRowsModel& model) {
+    std::vector<int> rows;
+    for (const QModelIndex& index : list.selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    ExportTable table;
+    for (const QString& caption : model.Captions()) {
+        table.captions.push_back(caption.toStdString());
+    }
+    for (const int row : rows) {
+        ExportRow exported;
+        exported.index = static_cast<std::size_t>(row);
+        for (const QString& cell : model.Row(row)) {
+            exported.cells.push_back(cell.toStdString());
+        }
+        table.rows.push_back(std::move(exported));
+    }
+    return table;
+}
+
+}  // namespace
+
+SavePathChooser SaveFileDialog(QWidget* parent) {
+    return [parent](const QString& title, const QString& folder, const QString& filter) {
+        return QFileDialog::getSaveFileName(parent, title, folder, filter, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
+    };
+}
+
+void ExportSelectedRows(QTreeView& list, const ListRowsModel& model, ExportFormat format,
+                        const std::string& logFolder, const SavePathChooser& choose,
+                        const std::function<void(const QString&)>& status) {
+    if (!list.selectionModel()->hasSelection()) {
+        return;
+    }
+    const QString chosen =
+        choose(QString("Please select exporting %1 file path.").arg(Text(ExportFormatName(format))),
+               QString::fromStdString(logFolder), Text(ExportFilter(format)));
+    if (chosen.isEmpty()) {
+        return;
+    }
+    try {
+        const std::string path = ExportFileName(chosen.toStdString(), format);
+        WriteExportFile(path, ExportFileText(SelectedRows(list, model), format));
+        status("Export data completed successfully.");
+    } catch (const std::exception& error) {
+        const std::string line = WithErrorText(ExportErrorText(format), error.what());
+        WriteDiagnostic(line, kLevelError);
+        QMessageBox::critical(&list, "Trevalon", QString::fromStdString(line));
+    }
+}
+
+}  // namespace trevalon
