@@ -1,6 +1,7 @@
 // TrevalonManager: the desktop program. It stops the service, runs the engine in its own process
 // behind the main window, and ends on the window's Close, SIGTERM or SIGINT.
 
+#include <QAction>
 #include <QApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -14,6 +15,8 @@
 #include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/settings_file.h"
+#include "manager/dialogs/about_window.h"
+#include "manager/dialogs/login_database_dialog.h"
 #include "manager/main_window/main_window.h"
 #include "manager/main_window/qt_owner_loop.h"
 #include "platform/instance_lock.h"
@@ -67,6 +70,16 @@ void SizeWindow(MainWindow& window, const EngineSettings& settings) {
     }
 }
 
+// The menu items whose windows exist, each window made on first use and owned by the main window.
+void WireDialogs(MainWindow& window) {
+    QAction* about = window.Action("About...");
+    about->setEnabled(true);
+    QObject::connect(about, &QAction::triggered, &window, [&window] {
+        auto* shown = window.findChild<AboutWindow*>();
+        (shown != nullptr ? shown : new AboutWindow(window))->show();
+    });
+}
+
 int Run(QApplication& application) {
     EngineSettings settings;
     settings.AppPath = FindAppPath();
@@ -108,13 +121,15 @@ int Run(QApplication& application) {
             });
         });
 
+        WireDialogs(window);
         window.EnableMainControls(false);
         loginNeeded = !engine.Bootstrap();
         window.ApplySettings();
         const SettingsSnapshot loaded = engine.Settings();
         SizeWindow(window, *loaded);
         if (loginNeeded) {
-            window.SetStatus(Text(catalogue::kProvideValidCredentials));
+            // Owned by the window.
+            (new LoginDatabaseDialog(window, engine))->show();
         } else {
             window.EnableMainControls(true);
         }

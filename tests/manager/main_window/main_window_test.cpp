@@ -19,41 +19,15 @@
 
 #include "manager/main_window/qt_owner_loop.h"
 #include "tests/engine/storage/test_database_server.h"
+#include "tests/manager/gui_test_support.h"
 #include "tests/support/temp_installation.h"
-
-// Fontconfig, which Qt loads for the offscreen platform, keeps caches it never frees.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\n";
-}
 
 namespace trevalon {
 namespace {
 
 using namespace std::chrono_literals;
-
-QApplication& Application() {
-    static int argc = 1;
-    static char name[] = "main_window_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* application = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *application;
-}
-
-// Runs Qt's events until `done` holds; false after 20 s.
-template <typename Condition>
-bool ProcessUntil(Condition done) {
-    QDeadlineTimer deadline(20000);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using testing::ProcessUntil;
+using testing::SaveScreenshot;
 
 void SendDatagram(std::uint16_t port, const std::string& datagram) {
     const int sender = socket(AF_INET, SOCK_DGRAM, 0);
@@ -66,18 +40,10 @@ void SendDatagram(std::uint16_t port, const std::string& datagram) {
     close(sender);
 }
 
-void SaveScreenshot(QWidget& window, const QString& name) {
-    const QByteArray folder = qgetenv("TREVALON_SCREENSHOT_DIR");
-    if (!folder.isEmpty()) {
-        QCoreApplication::processEvents();
-        window.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath(name + ".png"));
-    }
-}
-
 // The manager's window on an engine of its own: started by the initialisation, fed by real
 // datagrams, cleared and stopped from its menus.
 TEST(MainWindow, ShowsReceivedMessagesNewestOnTopAndSwitchesReceptionFromItsMenu) {
-    Application();
+    testing::GuiApplication();
     testing::TempInstallation installation;
     testing::RequireServer(installation);
     testing::ScratchDatabase database(testing::TestDatabaseName("manager"), false);

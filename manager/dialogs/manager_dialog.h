@@ -1,0 +1,25 @@
+#pragma once
+
+// What every dialog of the manager shares: it is modeless, opening it disables the main window's
+// menu and tool buttons, and closing it gives them back as they were.
+
+#include <QDialog>
+
+namespace trevalon {
+
+class MainWindow;
+
+class ManagerDialog : public QDialog {
+  public:
+    ManagerDialog(MainWindow& window, const QString& caption);
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    MainWindow& Window() { return window_; }
+
+  private:
+    MainWindow& window_;
+};
+
+}  // namespace trevalon
