@@ -110,6 +110,16 @@ void SyslogEngine::StopReceivers() {
     }
 }
 
+int SyslogEngine::ExecutingWorkItems() const {
+    return pool_ ? pool_->ExecutingCount() : 0;
+}
+
+void SyslogEngine::CancelWorkItems() {
+    if (pool_) {
+        pool_->CancelAllWorkItems();
+    }
+}
+
 void SyslogEngine::Shutdown() {
     if (shutDown_) {
         return;

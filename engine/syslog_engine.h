@@ -78,6 +78,12 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
     bool UdpListenerActive() const override { return reception_.UdpListenerActive(); }
     SyslogReception& Reception() { return reception_; }
 
+    // Work items of the pool inside their run (deliveries and row inserts).
+    int ExecutingWorkItems() const;
+    // Asks the pool to end what waits and what runs, without waiting for it: a window can show
+    // that it is closing meanwhile.
+    void CancelWorkItems();
+
     // Stops the receivers, cancels what still runs and waits for it, and frees the pool. Once;
     // the destructor does it too.
     void Shutdown();

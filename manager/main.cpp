@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSystemTrayIcon>
 
 #include <exception>
 #include <string>
@@ -135,6 +136,9 @@ int Run(QApplication& application) {
         }
         if (!loaded->System.RunAsService) {
             window.show();
+        } else if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+            // Without a notification area a hidden window could never be shown again.
+            window.showMinimized();
         }
         application.exec();
 

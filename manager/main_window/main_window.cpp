@@ -1,6 +1,7 @@
 #include "manager/main_window/main_window.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -11,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
@@ -20,6 +22,8 @@
 
 #include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
+#include "manager/main_window/closing_window.h"
+#include "manager/main_window/tray_menu.h"
 
 namespace trevalon {
 namespace {
@@ -64,6 +68,7 @@ MainWindow::MainWindow(SyslogEngine& engine)
     BuildToolBar();
     setCentralWidget(BuildLists());
     BuildMessageMenu();
+    BuildTray();
     statusBar()->showMessage(QString());
     ApplySettings();
 
@@ -302,6 +307,72 @@ void MainWindow::BuildMessageMenu() {
     connect(messageList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         messageMenu_->popup(messageList_->viewport()->mapToGlobal(at));
     });
+}
+
+void MainWindow::BuildTray() {
+    trayMenu_ = new trevalon::TrayMenu(this);
+    connect(trayMenu_->addAction("Show"), &QAction::triggered, this, [this] {
+        show();
+        raise();
+    });
+    connect(trayMenu_->addAction("Hide"), &QAction::triggered, this, [this] { hide(); });
+    trayMenu_->addSeparator();
+    const auto forward = [this](const QString& text) {
+        QAction* item = trayMenu_->addAction(text);
+        QAction* target = Action(text);
+        item->setEnabled(target->isEnabled());
+        connect(target, &QAction::changed, item,
+                [item, target] { item->setEnabled(target->isEnabled()); });
+        connect(item, &QAction::triggered, target, &QAction::trigger);
+    };
+    forward("Trevalon Help");
+    trayMenu_->addSeparator();
+    forward("Varnholt Home Page");
+    forward("FAQ Page");
+    trayMenu_->addSeparator();
+    forward("About...");
+    trayMenu_->addSeparator();
+    connect(trayMenu_->addAction("Close"), &QAction::triggered, this, [this] { close(); });
+
+    tray_ = new QSystemTrayIcon(this);
+    tray_->setContextMenu(trayMenu_);
+    tray_->setToolTip("Trevalon");
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick) {
+                    show();
+                    raise();
+                }
+            });
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        tray_->show();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (engine_.ExecutingWorkItems() > 0) {
+        if (closing_ == nullptr) {
+            engine_.CancelWorkItems();
+            closing_ = new trevalon::ClosingWindow(this);
+            closing_->show();
+            auto* waiting = new QTimer(closing_);
+            connect(waiting, &QTimer::timeout, this, [this] {
+                if (engine_.ExecutingWorkItems() == 0) {
+                    close();
+                }
+            });
+            waiting->start(100);
+        }
+        event->ignore();
+        return;
+    }
+    if (closing_ != nullptr) {
+        closing_->close();
+    }
+    if (tray_ != nullptr) {
+        tray_->hide();
+    }
+    event->accept();
 }
 
 void MainWindow::SortByHeader(QTreeView& list, int column) {

@@ -14,7 +14,9 @@
 #include "manager/main_window/list_export_action.h"
 
 class QAction;
+class QCloseEvent;
 class QGroupBox;
+class QSystemTrayIcon;
 class QLabel;
 class QPlainTextEdit;
 class QTimer;
@@ -45,6 +47,9 @@ class MainWindow final : public QMainWindow {
     void SetSavePathChooser(SavePathChooser chooser) { choosePath_ = std::move(chooser); }
     // The live message list's context menu, as a right click opens it.
     QMenu& MessageMenu() { return *messageMenu_; }
+    QMenu& TrayMenu() { return *trayMenu_; }
+    // While closing waits for the deliveries still running; null otherwise.
+    QDialog* ClosingWindow() { return closing_; }
     QGroupBox& DetailsPanel() { return *details_; }
 
     LiveMessageModel& Messages() { return messages_; }
@@ -59,6 +64,9 @@ class MainWindow final : public QMainWindow {
     void BuildMessageMenu();
     void ShowDetails();
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void BuildTray();
+    // Deliveries still running are cancelled and waited for, with the closing window shown.
+    void closeEvent(QCloseEvent* event) override;
     void SortByHeader(QTreeView& list, int column);
     void ShowReception(bool running);
     void ShowError(const QString& text);
@@ -73,6 +81,9 @@ class MainWindow final : public QMainWindow {
     std::array<QLabel*, 4> detailValues_{};
     QPlainTextEdit* detailMessage_ = nullptr;
     QMenu* messageMenu_ = nullptr;
+    QMenu* trayMenu_ = nullptr;
+    QSystemTrayIcon* tray_ = nullptr;
+    QDialog* closing_ = nullptr;
     SavePathChooser choosePath_;
     QGroupBox* alarmPanel_ = nullptr;
     QToolBar* toolBar_ = nullptr;

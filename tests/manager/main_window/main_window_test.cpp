@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QGroupBox>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "manager/main_window/closing_window.h"
 #include "manager/main_window/qt_owner_loop.h"
 #include "tests/engine/storage/test_database_server.h"
 #include "tests/manager/gui_test_support.h"
@@ -120,6 +122,33 @@ TEST(MainWindow, ShowsReceivedMessagesNewestOnTopAndSwitchesReceptionFromItsMenu
     EXPECT_FALSE(engine.UdpListenerActive());
     EXPECT_TRUE(window.Action("Start")->isEnabled());
     EXPECT_EQ(window.statusBar()->currentMessage(), "Trevalon stops.");
+}
+
+// The tray menu in its order with the About item following the window's action, and the closing
+// window turning its pictures.
+TEST(MainWindow, TrayMenuAndClosingWindow) {
+    testing::GuiApplication();
+    testing::TempInstallation installation;
+    QtOwnerLoop loop;
+    SyslogEngine engine(loop, installation.Settings(), PipelineVariant::Manager());
+    MainWindow window(engine);
+    QStringList items;
+    for (QAction* action : window.TrayMenu().actions()) {
+        items << (action->isSeparator() ? "-" : action->text());
+    }
+    EXPECT_EQ(items, (QStringList{"Show", "Hide", "-", "Trevalon Help", "-", "Varnholt Home Page",
+                                  "FAQ Page", "-", "About...", "-", "Close"}));
+    window.Action("About...")->setEnabled(true);
+    EXPECT_TRUE(window.TrayMenu().actions().value(8)->isEnabled());
+    window.TrayMenu().popup(QPoint(100, 100));
+    SaveScreenshot(window.TrayMenu(), "tray_menu");
+    window.TrayMenu().close();
+
+    ClosingWindow closing(&window);
+    closing.show();
+    const int first = closing.Picture();
+    EXPECT_TRUE(ProcessUntil([&] { return closing.Picture() != first; }));
+    SaveScreenshot(closing, "closing_window");
 }
 
 }  // namespace
