@@ -9,6 +9,7 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "engine/installation_check.h"
 #include "engine/syslog_engine.h"
@@ -18,6 +19,7 @@
 #include "foundation/settings_file.h"
 #include "manager/dialogs/about_window.h"
 #include "manager/dialogs/login_database_dialog.h"
+#include "manager/main_window/environment_log.h"
 #include "manager/main_window/main_window.h"
 #include "manager/main_window/qt_owner_loop.h"
 #include "platform/instance_lock.h"
@@ -162,5 +164,8 @@ int Run(QApplication& application) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Trevalon");
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    StartEnvironmentLog(QCoreApplication::applicationFilePath().toStdString(), arguments,
+                        kProgramVersion, qVersion());
     return Run(application);
 }

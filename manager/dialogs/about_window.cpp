@@ -15,7 +15,6 @@ namespace trevalon {
 namespace {
 
 constexpr const char* kNotice =
-    "Varnholt Trevalon v4.1.0\n"
     "Copyright (C) Varnholt Software. All rights reserved.\n\n"
     "Trevalon receives syslog messages over UDP and TCP, keeps them in daily text files and a "
     "MariaDB table, and raises alarms by e-mail, SMS, syslog forwarding, SNMP traps and pagers.\n\n"
@@ -46,7 +45,7 @@ QPixmap Banner() {
     subtitle.setBold(false);
     painter.setFont(subtitle);
     painter.drawText(QRect(26, 85, 440, 30), Qt::AlignLeft | Qt::AlignVCenter,
-                     "Syslog server with alarming  -  v4.1.0");
+                     QString("Syslog server with alarming  -  v%1").arg(kProgramVersion));
     return banner;
 }
 
@@ -57,7 +56,7 @@ AboutWindow::AboutWindow(MainWindow& window) : ManagerDialog(window, "About...")
     auto* banner = new QLabel;
     banner->setPixmap(Banner());
     layout->addWidget(banner);
-    notice_ = new QPlainTextEdit(kNotice);
+    notice_ = new QPlainTextEdit(QString("Varnholt Trevalon v%1\n").arg(kProgramVersion) + kNotice);
     notice_->setReadOnly(true);
     notice_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     layout->addWidget(notice_);

@@ -60,7 +60,7 @@ MainWindow::MainWindow(SyslogEngine& engine)
           messages_, alarms_,
           [this](const std::string& text) { ShowError(QString::fromStdString(text)); },
           [this](bool running) { ShowReception(running); }) {
-    setWindowTitle(kManagerCaption);
+    setWindowTitle(QString("Varnholt Trevalon v%1").arg(kProgramVersion));
     engine_.SetObserver(&feed_);
 
     choosePath_ = SaveFileDialog(this);

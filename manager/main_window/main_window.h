@@ -24,7 +24,8 @@ class QTreeView;
 
 namespace trevalon {
 
-inline constexpr const char* kManagerCaption = "Varnholt Trevalon v4.1.0";
+// The program's version: the caption, the About window and the environment log show it.
+inline constexpr const char* kProgramVersion = "4.1.0";
 
 class MainWindow final : public QMainWindow {
   public:
