@@ -47,6 +47,23 @@ std::string WithErrorText(std::string_view catalogueText, std::string_view error
     return text;
 }
 
+std::string UnhandledErrorLine(std::string_view errorText) {
+    return WithErrorText(catalogue::kUnhandledErrorPrefix, errorText);
+}
+
+std::string LogUnhandledError(std::exception_ptr error) {
+    std::string text = "unknown error";
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& caught) {
+        text = caught.what();
+    } catch (...) {
+    }
+    std::string line = UnhandledErrorLine(text);
+    WriteDiagnostic(line, kLevelError);
+    return line;
+}
+
 void PointDiagnosticLog(const EngineSettings& settings) {
     PointDiagnosticLog(DiagnosticLogTarget{settings.AppPath, settings.SystemLog.Filename,
                                            settings.System.isDebug});

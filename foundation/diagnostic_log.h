@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -41,5 +42,11 @@ void WriteDiagnostic(std::string_view text, int level);
 
 // "<catalogue text> : <error text>", the form every caught error is logged in.
 std::string WithErrorText(std::string_view catalogueText, std::string_view errorText);
+
+// "ERROR : Please send this error message to ... for trouble solving. : <text>"
+std::string UnhandledErrorLine(std::string_view errorText);
+// Logs an error that escaped to a program's loop at ERROR level, as UnhandledErrorLine of its
+// what() ("unknown error" for anything else), and returns the line.
+std::string LogUnhandledError(std::exception_ptr error);
 
 }  // namespace trevalon

@@ -22,6 +22,7 @@
 #include "manager/main_window/environment_log.h"
 #include "manager/main_window/main_window.h"
 #include "manager/main_window/qt_owner_loop.h"
+#include "manager/main_window/qt_text.h"
 #include "platform/instance_lock.h"
 #include "platform/service_control.h"
 #include "platform/termination_signals.h"
@@ -30,10 +31,6 @@ namespace {
 
 using namespace trevalon;
 
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
-
 // The installation's first step; false after showing why the program cannot start.
 bool InstallationReady(EngineSettings& settings) {
     switch (PrepareInstallation(settings)) {
@@ -41,14 +38,14 @@ bool InstallationReady(EngineSettings& settings) {
             return true;
         case InstallationState::kNoLogFolder:
             QMessageBox::critical(nullptr, "Trevalon",
-                                  Text(catalogue::kSystemLogDirectoryNotFound));
+                                  QtText(catalogue::kSystemLogDirectoryNotFound));
             return false;
         case InstallationState::kNoConfFolder:
             QMessageBox::critical(nullptr, "Trevalon",
-                                  Text(catalogue::kSystemInitDirectoryNotFound));
+                                  QtText(catalogue::kSystemInitDirectoryNotFound));
             return false;
         case InstallationState::kNoDriverLibrary:
-            QMessageBox::critical(nullptr, "Trevalon", Text(catalogue::kMySqlLibraryNotFound));
+            QMessageBox::critical(nullptr, "Trevalon", QtText(catalogue::kMySqlLibraryNotFound));
             return false;
     }
     return false;
@@ -91,7 +88,7 @@ int Run(QApplication& application) {
     }
     platform::InstanceLock instance(platform::InstanceLock::RuntimePath("trevalon-manager"));
     if (!instance.Held()) {
-        QMessageBox::warning(nullptr, "Trevalon", Text(catalogue::kAlreadyStarted));
+        QMessageBox::warning(nullptr, "Trevalon", QtText(catalogue::kAlreadyStarted));
         return 0;
     }
     // The manager receives instead of the service; without rights over the unit this does
@@ -105,16 +102,7 @@ int Run(QApplication& application) {
     {
         MainWindow window(engine);
         loop.SetErrorHandler([&window](std::exception_ptr error) {
-            std::string text = "unknown error";
-            try {
-                std::rethrow_exception(error);
-            } catch (const std::exception& caught) {
-                text = caught.what();
-            } catch (...) {
-            }
-            const std::string line = WithErrorText(catalogue::kUnhandledErrorPrefix, text);
-            WriteDiagnostic(line, kLevelError);
-            window.SetStatus(QString::fromStdString(line));
+            window.SetStatus(QString::fromStdString(LogUnhandledError(error)));
         });
         platform::TerminationSignals termination([&loop, &window] {
             loop.Post([&window] {

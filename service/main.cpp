@@ -33,15 +33,7 @@ int Run(const ServiceCommandLine& line) {
     EventLoop loop;
     platform::TerminationSignals signals([&loop] { loop.Stop(); });
     SetProgramEndHandler([&loop](std::string_view) { loop.Stop(); });
-    loop.SetErrorHandler([](std::exception_ptr error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& caught) {
-            WriteDiagnostic(UnhandledErrorLine(caught.what()), kLevelError);
-        } catch (...) {
-            WriteDiagnostic(UnhandledErrorLine("unknown error"), kLevelError);
-        }
-    });
+    loop.SetErrorHandler([](std::exception_ptr error) { LogUnhandledError(error); });
 
     EngineSettings settings;
     settings.AppPath = FindAppPath();

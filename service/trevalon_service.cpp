@@ -6,10 +6,6 @@
 
 namespace trevalon {
 
-std::string UnhandledErrorLine(std::string_view errorText) {
-    return WithErrorText(catalogue::kUnhandledErrorPrefix, errorText);
-}
-
 TTrevalon::TTrevalon(OwnerLoop& loop, EngineSettings settings, EngineTimings timings,
                      std::string databaseName)
     : engine_(loop, std::move(settings), PipelineVariant::Service(), timings,

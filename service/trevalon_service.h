@@ -35,7 +35,4 @@ class TTrevalon {
     bool destroyed_ = false;
 };
 
-// "ERROR : Please send this error message to ... for trouble solving. : <text>"
-std::string UnhandledErrorLine(std::string_view errorText);
-
 }  // namespace trevalon

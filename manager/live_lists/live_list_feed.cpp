@@ -9,9 +9,7 @@ LiveListFeed::LiveListFeed(LiveMessageModel& messages, AlarmListModel& alarms,
       alarms_(alarms),
       showError_(std::move(showError)),
       reception_(std::move(reception)),
-      waiting_(LiveListCap(EngineSettings{}.System.ShowLogItem)) {
-    SetShowLogItem(EngineSettings{}.System.ShowLogItem);
-}
+      waiting_(kLiveListCeiling) {}
 
 void LiveListFeed::SetShowLogItem(int showLogItem) {
     const std::size_t cap = LiveListCap(showLogItem);

@@ -24,7 +24,7 @@ class LiveListFeed final : public EngineObserver {
                  std::function<void(const std::string&)> showError,
                  std::function<void(bool running)> reception);
 
-    // The row cap of both lists, from ShowLogItem.
+    // The row cap of both lists, from ShowLogItem; until then the ceiling.
     void SetShowLogItem(int showLogItem);
     // The window's thread: the waiting messages go into their list, newest on top.
     void Drain();

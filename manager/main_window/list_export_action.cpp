@@ -10,13 +10,10 @@
 
 #include "foundation/diagnostic_log.h"
 #include "manager/live_lists/list_rows_model.h"
+#include "manager/main_window/qt_text.h"
 
 namespace trevalon {
 namespace {
-
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
 
 ExportTable SelectedRows(QTreeView& list, const ListRowsModel& model) {
     std::vector<int> rows;
@@ -54,9 +51,9 @@ void ExportSelectedRows(QTreeView& list, const ListRowsModel& model, ExportForma
     if (!list.selectionModel()->hasSelection()) {
         return;
     }
-    const QString chosen =
-        choose(QString("Please select exporting %1 file path.").arg(Text(ExportFormatName(format))),
-               QString::fromStdString(logFolder), Text(ExportFilter(format)));
+    const QString chosen = choose(
+        QString("Please select exporting %1 file path.").arg(QtText(ExportFormatName(format))),
+        QString::fromStdString(logFolder), QtText(ExportFilter(format)));
     if (chosen.isEmpty()) {
         return;
     }

@@ -23,6 +23,7 @@
 #include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
 #include "manager/main_window/closing_window.h"
+#include "manager/main_window/qt_text.h"
 #include "manager/main_window/tray_menu.h"
 
 namespace trevalon {
@@ -415,7 +416,7 @@ void MainWindow::ShowReception(bool running) {
     stop_->setChecked(!running);
     const std::string_view text =
         running ? catalogue::kReceptionStarts : catalogue::kReceptionStops;
-    SetStatus(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
+    SetStatus(QtText(text));
 }
 
 void MainWindow::SetStatus(const QString& text) {

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-#include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
 
 namespace trevalon {
@@ -58,16 +57,8 @@ void QtOwnerLoop::Guarded(const OwnerTask& task) const {
     } catch (...) {
         if (errorHandler_) {
             errorHandler_(std::current_exception());
-            return;
-        }
-        try {
-            throw;
-        } catch (const std::exception& error) {
-            WriteDiagnostic(WithErrorText(catalogue::kUnhandledErrorPrefix, error.what()),
-                            kLevelError);
-        } catch (...) {
-            WriteDiagnostic(WithErrorText(catalogue::kUnhandledErrorPrefix, "unknown error"),
-                            kLevelError);
+        } else {
+            LogUnhandledError(std::current_exception());
         }
     }
 }

@@ -1,7 +1,5 @@
 #include "engine/syslog_engine.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -94,12 +92,8 @@ struct EngineUnderTest {
 
 // "message <tag> <number>", over one connection.
 void SendOverTcp(std::uint16_t port, const std::string& tag, int count) {
-    const int peer = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(connect(peer, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const int peer = testing::ConnectLoopback(port);
+    ASSERT_GE(peer, 0);
     for (int i = 0; i < count; ++i) {
         const std::string message =
             "<134>Dec 10 08:00:00 host app: message " + tag + " " + std::to_string(i) + "\n";

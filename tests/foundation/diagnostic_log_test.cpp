@@ -108,5 +108,11 @@ TEST(DiagnosticLog, UncreatableFolderAsksTheProgramToEnd) {
     EXPECT_TRUE(ProgramEndRequested());
 }
 
+TEST(UnhandledError, LineNamesTheSupportAddress) {
+    EXPECT_EQ(UnhandledErrorLine("boom"),
+              "ERROR : Please send this error message to support@trevalon.invalid for trouble "
+              "solving. : boom");
+}
+
 }  // namespace
 }  // namespace trevalon

@@ -27,26 +27,9 @@ using testing::WriteWholeFile;
 // Reception waits for the service's four-second start-up timer.
 constexpr auto kPatience = 30s;
 
-sockaddr_in Loopback(std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    return address;
-}
-
-void SendUdp(std::uint16_t port, const std::string& payload) {
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    const sockaddr_in address = Loopback(port);
-    sendto(fd, payload.data(), payload.size(), 0, reinterpret_cast<const sockaddr*>(&address),
-           sizeof address);
-    close(fd);
-}
-
 void SendTcp(std::uint16_t port, const std::string& payload) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in address = Loopback(port);
-    ASSERT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const int fd = testing::ConnectLoopback(port);
+    ASSERT_GE(fd, 0);
     ASSERT_EQ(send(fd, payload.data(), payload.size(), MSG_NOSIGNAL),
               static_cast<ssize_t>(payload.size()));
     close(fd);
@@ -116,7 +99,8 @@ TEST_F(ServiceEndToEnd, StoresUdpAndTcpMessagesInFileAndTableThenStopsOnSigterm)
     ConnectDatabase();
 
     const std::string year = std::to_string(LocalNow().year);
-    SendUdp(udpPort_, "<134>Mar 14 08:00:04 router1 app: " + marker_ + "-udp \"q\" b\\s;x");
+    testing::SendLoopbackDatagram(
+        udpPort_, "<134>Mar 14 08:00:04 router1 app: " + marker_ + "-udp \"q\" b\\s;x");
     SendTcp(tcpPort_, "<13>" + marker_ + "-tcp\n<11>" + marker_ + "-tcp2 'it'\n");
 
     const std::string udpLine = year +
@@ -157,7 +141,7 @@ TEST_F(ServiceEndToEnd, StoresUdpAndTcpMessagesInFileAndTableThenStopsOnSigterm)
 TEST_F(ServiceEndToEnd, HostileHostNameCannotBreakTheRow) {
     ASSERT_NO_FATAL_FAILURE(StartService("SysLogMessageIPType=1\n"));
     ConnectDatabase();
-    SendUdp(udpPort_, "<13>Mar 14 08:00:04 h\"),(\"x\\ tag: " + marker_);
+    testing::SendLoopbackDatagram(udpPort_, "<13>Mar 14 08:00:04 h\"),(\"x\\ tag: " + marker_);
     ASSERT_TRUE(Eventually([&] { return RowsWithMarker().RowCount() == 1; }, kPatience));
     EXPECT_EQ(RowsWithMarker().Text(0, "ip"), "h\"),(\"x\\");
     EXPECT_EQ(service_.Terminate(), 0);

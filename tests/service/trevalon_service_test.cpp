@@ -96,11 +96,5 @@ TEST_F(ServiceModuleTest, FailedInitialisationRunsAgainAtTheNextTick) {
     EXPECT_TRUE(service.Engine().UdpListenerActive());
 }
 
-TEST(UnhandledError, LineNamesTheSupportAddress) {
-    EXPECT_EQ(UnhandledErrorLine("boom"),
-              "ERROR : Please send this error message to support@trevalon.invalid for trouble "
-              "solving. : boom");
-}
-
 }  // namespace
 }  // namespace trevalon

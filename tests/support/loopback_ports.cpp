@@ -36,6 +36,34 @@ std::set<std::string> SocketInodes(pid_t pid) {
 
 }  // namespace
 
+sockaddr_in LoopbackAddress(std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    return address;
+}
+
+void SendLoopbackDatagram(std::uint16_t port, std::string_view payload) {
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    const sockaddr_in address = LoopbackAddress(port);
+    sendto(fd, payload.data(), payload.size(), 0, reinterpret_cast<const sockaddr*>(&address),
+           sizeof address);
+    close(fd);
+}
+
+int ConnectLoopback(std::uint16_t port) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in address = LoopbackAddress(port);
+    if (fd >= 0 && connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
 int BindLoopbackSocket(int type, std::uint16_t& port) {
     const int socketFd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
     sockaddr_in address{};

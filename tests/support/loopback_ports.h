@@ -1,11 +1,20 @@
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
+#include <netinet/in.h>
 #include <sys/types.h>
 
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
 namespace trevalon::testing {
+
+// 127.0.0.1:port.
+sockaddr_in LoopbackAddress(std::uint16_t port);
+// One datagram to 127.0.0.1:port from an ephemeral port.
+void SendLoopbackDatagram(std::uint16_t port, std::string_view payload);
+// A TCP connection to 127.0.0.1:port; -1 with errno set when it cannot be made.
+int ConnectLoopback(std::uint16_t port);
 
 // A socket of the given type bound to a loopback port of the kernel's choice, which is stored
 // in `port`. Raises std::system_error.

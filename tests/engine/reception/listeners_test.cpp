@@ -14,6 +14,7 @@
 
 #include "engine/reception/tcp_syslog_listener.h"
 #include "engine/reception/udp_syslog_listener.h"
+#include "tests/support/loopback_ports.h"
 
 namespace trevalon {
 namespace {
@@ -60,26 +61,9 @@ class Inbox {
     std::size_t errors_ = 0;
 };
 
-sockaddr_in Loopback(std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    return address;
-}
-
-void SendDatagram(std::uint16_t port, const std::string& payload) {
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    const sockaddr_in address = Loopback(port);
-    sendto(fd, payload.data(), payload.size(), 0, reinterpret_cast<const sockaddr*>(&address),
-           sizeof address);
-    close(fd);
-}
-
 int Connect(std::uint16_t port) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in address = Loopback(port);
-    EXPECT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const int fd = testing::ConnectLoopback(port);
+    EXPECT_GE(fd, 0);
     return fd;
 }
 
@@ -94,11 +78,11 @@ TEST(UdpSyslogListener, HandsOnDatagramsInOrderAndDropsOversizedOnes) {
         [&](std::string_view datagram, const std::string& sender) { inbox.Add(datagram, sender); });
     listener.Activate(0, 8192);
     ASSERT_TRUE(listener.Active());
-    SendDatagram(listener.BoundPort(), "<13>first");
-    SendDatagram(listener.BoundPort(), std::string(9000, 'x'));
-    SendDatagram(listener.BoundPort(), std::string(8192, 'y'));
-    SendDatagram(listener.BoundPort(), std::string("<13>with\0nul", 12));
-    SendDatagram(listener.BoundPort(), "");
+    testing::SendLoopbackDatagram(listener.BoundPort(), "<13>first");
+    testing::SendLoopbackDatagram(listener.BoundPort(), std::string(9000, 'x'));
+    testing::SendLoopbackDatagram(listener.BoundPort(), std::string(8192, 'y'));
+    testing::SendLoopbackDatagram(listener.BoundPort(), std::string("<13>with\0nul", 12));
+    testing::SendLoopbackDatagram(listener.BoundPort(), "");
     ASSERT_TRUE(inbox.WaitFor(4));
     listener.Deactivate();
     EXPECT_FALSE(listener.Active());
@@ -126,7 +110,8 @@ TEST(UdpSyslogListener, BurstsEncloseTheirDatagramsInBatchesOfBoundedSize) {
     listener.Activate(0, 1024);
     constexpr int kDatagrams = 200;
     for (int number = 0; number < kDatagrams; ++number) {
-        SendDatagram(listener.BoundPort(), "<13>message " + std::to_string(number));
+        testing::SendLoopbackDatagram(listener.BoundPort(),
+                                      "<13>message " + std::to_string(number));
     }
     const auto delivered = [&] {
         const auto messages = inbox.Messages();
@@ -173,7 +158,7 @@ TEST(UdpSyslogListener, PortInUseRaisesAndRestartWorks) {
     const std::uint16_t port = first.BoundPort();
     first.Deactivate();
     first.Activate(port, 8192);
-    SendDatagram(port, "again");
+    testing::SendLoopbackDatagram(port, "again");
     ASSERT_TRUE(inbox.WaitFor(1));
 }
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/fixed_clock.h"
+#include "tests/support/loopback_ports.h"
 #include "tests/support/temp_installation.h"
 
 namespace trevalon {
@@ -48,14 +49,6 @@ class CountingSink final : public SyslogMessageSink {
     std::vector<std::string> received_;
 };
 
-sockaddr_in Loopback(std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    return address;
-}
-
 class SyslogReceptionTest : public ::testing::Test {
   protected:
     SyslogReceptionTest() {
@@ -81,13 +74,9 @@ TEST_F(SyslogReceptionTest, StartsBothListenersAndStopsThem) {
     ASSERT_TRUE(reception.UdpListenerActive());
     ASSERT_TRUE(reception.TcpListenerActive());
 
-    const int udp = socket(AF_INET, SOCK_DGRAM, 0);
-    const sockaddr_in udpAddress = Loopback(reception.UdpPort());
-    sendto(udp, "<13>u", 5, 0, reinterpret_cast<const sockaddr*>(&udpAddress), sizeof udpAddress);
-    close(udp);
-    const int tcp = socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in tcpAddress = Loopback(reception.TcpPort());
-    ASSERT_EQ(connect(tcp, reinterpret_cast<const sockaddr*>(&tcpAddress), sizeof tcpAddress), 0);
+    testing::SendLoopbackDatagram(reception.UdpPort(), "<13>u");
+    const int tcp = testing::ConnectLoopback(reception.TcpPort());
+    ASSERT_GE(tcp, 0);
     ASSERT_EQ(send(tcp, "<13>t\n", 6, 0), 6);
     ASSERT_TRUE(sink.WaitFor(2));
     // The silent peer is closed after the time-out with one line.

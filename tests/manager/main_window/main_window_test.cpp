@@ -2,19 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QTreeView>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -30,17 +23,6 @@ namespace {
 using namespace std::chrono_literals;
 using testing::ProcessUntil;
 using testing::SaveScreenshot;
-
-void SendDatagram(std::uint16_t port, const std::string& datagram) {
-    const int sender = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    sendto(sender, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&address),
-           sizeof address);
-    close(sender);
-}
 
 // The manager's window on an engine of its own: started by the initialisation, fed by real
 // datagrams, cleared and stopped from its menus.
@@ -66,9 +48,9 @@ TEST(MainWindow, ShowsReceivedMessagesNewestOnTopAndSwitchesReceptionFromItsMenu
     EXPECT_EQ(window.statusBar()->currentMessage(), "Trevalon starts.");
 
     const std::uint16_t port = engine.Reception().UdpPort();
-    SendDatagram(port, "<0>Mar  1 10:15:00 first kernel: one");
-    SendDatagram(port, "<13>Mar  1 10:15:01 second app: two");
-    SendDatagram(port, "<13>Mar  1 10:15:02 third app: three & <b>four</b>");
+    testing::SendLoopbackDatagram(port, "<0>Mar  1 10:15:00 first kernel: one");
+    testing::SendLoopbackDatagram(port, "<13>Mar  1 10:15:01 second app: two");
+    testing::SendLoopbackDatagram(port, "<13>Mar  1 10:15:02 third app: three & <b>four</b>");
     ASSERT_TRUE(ProcessUntil([&] {
         return window.Messages().rowCount() == 2 &&
                window.Messages().Row(0).value(4).contains("three");
