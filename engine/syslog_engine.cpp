@@ -38,6 +38,20 @@ void SyslogEngine::PublishSettings(EngineSettings settings) {
     PointDiagnosticLog(settings);
     rowConnections_.SetConnections(settings.DbBackup.Connections);
     settings_.Publish(std::move(settings));
+    const auto tell = [this] {
+        if (observer_ != nullptr) {
+            observer_->SettingsPublished();
+        }
+    };
+    if (owner_.IsOwnerThread()) {
+        tell();
+        return;
+    }
+    owner_.Post([alive = std::weak_ptr<const bool>(alive_), tell] {
+        if (!alive.expired()) {
+            tell();
+        }
+    });
 }
 
 void SyslogEngine::SetObserver(EngineObserver* observer) {

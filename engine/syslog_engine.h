@@ -49,7 +49,8 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
     SettingsSnapshot Settings() const { return settings_.Current(); }
     // Any thread: every part works with `settings` from its next message or job on; the
     // diagnostic log follows them, and so do row connections opened from now on. Receivers and
-    // pool limits change when they are started or made again.
+    // pool limits change when they are started or made again. The observer hears of it on the
+    // owner thread.
     void PublishSettings(EngineSettings settings);
     // Who hears of messages, alarm rows and errors to show; before Bootstrap. It must outlive the
     // engine.
@@ -72,6 +73,9 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
     bool Initialised() const { return pool_ != nullptr; }
     // Whether the initialisation succeeded, so that the schedule check runs.
     bool ScheduleArmed() const { return scheduleArmed_; }
+    // The operator's Start and Stop: a stopped reception stays stopped whatever the schedule
+    // says, until it is armed again.
+    void ArmSchedule(bool armed) { scheduleArmed_ = armed; }
 
     void StartReceivers() override;
     void StopReceivers() override;
@@ -120,6 +124,8 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
     TimerId timerHouseKeep_ = 0;
     bool scheduleArmed_ = false;
     bool shutDown_ = false;
+    // Tasks posted to the owner loop run only while the engine exists.
+    std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 };
 
 }  // namespace trevalon

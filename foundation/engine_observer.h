@@ -29,6 +29,8 @@ class EngineObserver {
     virtual void AlarmFinished(std::int32_t /*id*/, const std::string& /*resultText*/) {}
     // The receivers were started or stopped: by the host, the initialisation or the schedule.
     virtual void ReceptionSwitched(bool /*running*/) {}
+    // New settings were published; the engine's Settings() holds them.
+    virtual void SettingsPublished() {}
     // A caught error that was logged and that the operator should also see.
     virtual void ErrorCaught(const std::string& /*text*/) {}
 };

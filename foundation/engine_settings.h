@@ -29,6 +29,8 @@ struct EngineSettings {
         bool RunAsWinService = false;
         bool ShowWindowAlarmLog = true;
         int ShowLogItem = 100;
+        // Where the manager asks for the newest release, without "http://"; empty: never.
+        std::string VersionCheckURL = "www.trevalon.invalid/version.xml";
     };
     struct DatabaseSection {
         std::string Host = "localhost";

@@ -98,6 +98,7 @@ void VisitKeys(Settings& s, const Visitor& v) {
     v.Boolean("System", "runAsWinService", s.System.RunAsWinService);
     v.Boolean("System", "ShowWindowAlarmLog", s.System.ShowWindowAlarmLog);
     v.Integer("System", "ShowLogItem", s.System.ShowLogItem, Correction::kNonNegative);
+    v.Text("System", "VersionCheckURL", s.System.VersionCheckURL);
     for (std::size_t wireCode = 0; wireCode < kFacilitiesInWireOrder.size(); ++wireCode) {
         v.Text("Message", FacilityColourKey(kFacilitiesInWireOrder[wireCode]).c_str(),
                s.MessageColours[wireCode]);

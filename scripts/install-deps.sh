@@ -10,7 +10,7 @@ packages=(
   mariadb-server mariadb-client libmariadb3 libmariadb-dev
   libcurl4-openssl-dev libsnmp-dev snmptrapd python3-aiosmtpd
   rsyslog
-  qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-qpa-plugins
+  qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-qpa-plugins libcap2-bin
 )
 
 missing=()

@@ -2,14 +2,8 @@
 
 namespace trevalon {
 
-LiveListFeed::LiveListFeed(LiveMessageModel& messages, AlarmListModel& alarms,
-                           std::function<void(const std::string&)> showError,
-                           std::function<void(bool running)> reception)
-    : messages_(messages),
-      alarms_(alarms),
-      showError_(std::move(showError)),
-      reception_(std::move(reception)),
-      waiting_(kLiveListCeiling) {}
+LiveListFeed::LiveListFeed(LiveMessageModel& messages, AlarmListModel& alarms, WindowHooks hooks)
+    : messages_(messages), alarms_(alarms), hooks_(std::move(hooks)), waiting_(kLiveListCeiling) {}
 
 void LiveListFeed::SetShowLogItem(int showLogItem) {
     const std::size_t cap = LiveListCap(showLogItem);
@@ -37,14 +31,20 @@ void LiveListFeed::AlarmFinished(std::int32_t id, const std::string& resultText)
 }
 
 void LiveListFeed::ReceptionSwitched(bool running) {
-    if (reception_) {
-        reception_(running);
+    if (hooks_.receptionSwitched) {
+        hooks_.receptionSwitched(running);
+    }
+}
+
+void LiveListFeed::SettingsPublished() {
+    if (hooks_.settingsPublished) {
+        hooks_.settingsPublished();
     }
 }
 
 void LiveListFeed::ErrorCaught(const std::string& text) {
-    if (showError_) {
-        showError_(text);
+    if (hooks_.showError) {
+        hooks_.showError(text);
     }
 }
 

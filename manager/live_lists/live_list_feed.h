@@ -18,11 +18,14 @@ namespace trevalon {
 
 class LiveListFeed final : public EngineObserver {
   public:
-    // `showError` runs on the window's thread with a logged error to show, `reception` when the
-    // receivers were switched.
-    LiveListFeed(LiveMessageModel& messages, AlarmListModel& alarms,
-                 std::function<void(const std::string&)> showError,
-                 std::function<void(bool running)> reception);
+    // What the window does beyond the lists; each runs on the window's thread.
+    struct WindowHooks {
+        std::function<void(const std::string& text)> showError;
+        std::function<void(bool running)> receptionSwitched;
+        std::function<void()> settingsPublished;
+    };
+
+    LiveListFeed(LiveMessageModel& messages, AlarmListModel& alarms, WindowHooks hooks);
 
     // The row cap of both lists, from ShowLogItem; until then the ceiling.
     void SetShowLogItem(int showLogItem);
@@ -35,12 +38,12 @@ class LiveListFeed final : public EngineObserver {
     void AlarmFinished(std::int32_t id, const std::string& resultText) override;
     void ErrorCaught(const std::string& text) override;
     void ReceptionSwitched(bool running) override;
+    void SettingsPublished() override;
 
   private:
     LiveMessageModel& messages_;
     AlarmListModel& alarms_;
-    std::function<void(const std::string&)> showError_;
-    std::function<void(bool)> reception_;
+    WindowHooks hooks_;
     RowHandOver<QStringList> waiting_;
 };
 

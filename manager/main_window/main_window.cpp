@@ -1,7 +1,9 @@
 #include "manager/main_window/main_window.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -9,22 +11,30 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMovie>
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <exception>
 
 #include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/app_paths.h"
 #include "manager/main_window/closing_window.h"
+#include "manager/main_window/help_window.h"
+#include "manager/main_window/pictures.h"
 #include "manager/main_window/qt_text.h"
 #include "manager/main_window/tray_menu.h"
+#include "manager/main_window/vendor_addresses.h"
+#include "manager/main_window/version_check.h"
 
 namespace trevalon {
 namespace {
@@ -53,15 +63,32 @@ QTreeView* MakeList(QAbstractItemModel& model, const QString& hint, bool several
     return list;
 }
 
+// Wide enough for "yyyy-MM-dd HH:mm:ss" in the list's font, and never under `width`.
+int DateTimeWidth(const QTreeView& list, int width) {
+    return std::max(width, list.fontMetrics().horizontalAdvance("0000-00-00 00:00:00") + 24);
+}
+
+// An action of its own text that runs `target` and follows its enabled state: the tray menu's
+// items and the tool buttons whose captions differ from the menu's.
+QAction* Mirror(QWidget& owner, QAction* target, const QString& text) {
+    auto* mirror = new QAction(text, &owner);
+    mirror->setStatusTip(target->statusTip());
+    mirror->setEnabled(target->isEnabled());
+    QObject::connect(target, &QAction::changed, mirror,
+                     [mirror, target] { mirror->setEnabled(target->isEnabled()); });
+    QObject::connect(mirror, &QAction::triggered, target, &QAction::trigger);
+    return mirror;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(SyslogEngine& engine)
     : engine_(engine),
-      feed_(
-          messages_, alarms_,
-          [this](const std::string& text) { ShowError(QString::fromStdString(text)); },
-          [this](bool running) { ShowReception(running); }) {
+      feed_(messages_, alarms_,
+            {[this](const std::string& text) { ShowError(QString::fromStdString(text)); },
+             [this](bool running) { ShowReception(running); }, [this] { ApplySettings(); }}) {
     setWindowTitle(QString("Varnholt Trevalon v%1").arg(kProgramVersion));
+    setWindowIcon(DrawApplicationIcon());
     engine_.SetObserver(&feed_);
 
     choosePath_ = SaveFileDialog(this);
@@ -79,6 +106,7 @@ MainWindow::MainWindow(SyslogEngine& engine)
 }
 
 MainWindow::~MainWindow() {
+    versionCheck_.reset();
     // The engine's threads call the feed until it has stopped them.
     engine_.Shutdown();
 }
@@ -134,6 +162,7 @@ void MainWindow::BuildMenus() {
                       {"", "", ""},
                       {"&Varnholt Home Page", "F11", "Open Varnholt home page..."},
                       {"&FAQ Page", "F10", "Open the Q&&A web page..."},
+                      {"Download new version", "", ""},
                       {"", "", ""},
                       {"&About...", "F9", "About..."}});
 
@@ -143,8 +172,14 @@ void MainWindow::BuildMenus() {
         action->setCheckable(true);
         action->setEnabled(true);
     }
-    connect(start_, &QAction::triggered, this, [this] { StartReceivers(); });
-    connect(stop_, &QAction::triggered, this, [this] { StopReceivers(); });
+    connect(start_, &QAction::triggered, this, [this] {
+        StartReceivers();
+        engine_.ArmSchedule(true);
+    });
+    connect(stop_, &QAction::triggered, this, [this] {
+        StopReceivers();
+        engine_.ArmSchedule(false);
+    });
     const auto wire = [this](const QString& text, auto effect) {
         QAction* action = Action(text);
         action->setEnabled(true);
@@ -165,18 +200,101 @@ void MainWindow::BuildMenus() {
     QAction* alarmMessages =
         wire("Alarm Messages", [this](bool shown) { alarmPanel_->setVisible(shown); });
     alarmMessages->setCheckable(true);
+
+    wire("Trevalon Help", [this] { ShowHelp(kHelpIndexPage); });
+    wire("Varnholt Home Page", [] { QDesktopServices::openUrl(QUrl(kHomePage)); });
+    wire("FAQ Page", [] { QDesktopServices::openUrl(QUrl(kFaqPage)); });
+    wire("Download new version", [] { QDesktopServices::openUrl(QUrl(kDownloadPage)); })
+        ->setVisible(false);
 }
 
 void MainWindow::BuildToolBar() {
     toolBar_ = addToolBar("Function Bar");
     toolBar_->setMovable(false);
     toolBar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    toolBar_->addAction(start_);
-    toolBar_->addAction(stop_);
-    QAction* clearLog = toolBar_->addAction("Clear Log");
-    clearLog->setStatusTip("Clear all the SysLog and alarm messages...");
-    connect(clearLog, &QAction::triggered, Action("Clear All Messages (SysLog & Alarms)"),
-            &QAction::trigger);
+    toolBar_->setIconSize(QSize(32, 32));
+    const auto button = [this](QAction* action, ToolPicture picture) {
+        action->setIcon(DrawToolPicture(picture));
+        toolBar_->addAction(action);
+        toolBar_->widgetForAction(action)->setFixedSize(60, 52);
+        toolActions_.push_back(action);
+        return action;
+    };
+    button(Mirror(*this, Action("Scheduling"), "Scheduling"), ToolPicture::kScheduling);
+    toolBar_->addSeparator();
+    button(start_, ToolPicture::kStart);
+    button(stop_, ToolPicture::kStop);
+    toolBar_->addSeparator();
+    QAction* clearLog = button(
+        Mirror(*this, Action("Clear All Messages (SysLog & Alarms)"), "Clear Log"),
+        ToolPicture::kClearLog);
+    auto* clearMenu = new QMenu(this);
+    for (const char* text :
+         {"Clear All Messages (SysLog & Alarms)", "Clear SysLog Messages", "Clear Alarm Messages"}) {
+        clearMenu->addAction(Action(text));
+    }
+    auto* clearButton = static_cast<QToolButton*>(toolBar_->widgetForAction(clearLog));
+    clearButton->setMenu(clearMenu);
+    clearButton->setPopupMode(QToolButton::MenuButtonPopup);
+    toolBar_->addSeparator();
+    button(Mirror(*this, Action("Alarm Options"), "Alarm"), ToolPicture::kAlarm);
+    button(Mirror(*this, Action("Filtering"), "Filtering"), ToolPicture::kFiltering);
+    button(Mirror(*this, Action("Chart"), "Chart"), ToolPicture::kChart);
+    button(Mirror(*this, Action("General"), "General"), ToolPicture::kGeneral);
+
+    auto* spring = new QWidget;
+    spring->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolBar_->addWidget(spring);
+    animation_ = new QLabel;
+    animation_->setFixedSize(100, 52);
+    animation_->setAlignment(Qt::AlignCenter);
+    toolBar_->addWidget(animation_);
+}
+
+void MainWindow::StartAnimation() {
+    if (animation_->movie() != nullptr) {
+        return;
+    }
+    const QString file =
+        QString::fromStdString(InstallationFolder(engine_.Settings()->AppPath, "bin")) +
+        "Varnholt.gif";
+    auto* movie = new QMovie(file, QByteArray(), animation_);
+    // A missing or broken picture leaves the area empty.
+    if (!movie->isValid()) {
+        delete movie;
+        return;
+    }
+    animation_->setMovie(movie);
+    movie->start();
+}
+
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        StartAnimation();
+    }
+    return QMainWindow::event(event);
+}
+
+void MainWindow::ShowHelp(const QString& page) {
+    const QString folder = FindHelpFolder(engine_.Settings()->AppPath);
+    if (folder.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(), QtText(catalogue::kHelpFileNotFound));
+        return;
+    }
+    if (help_ == nullptr) {
+        help_ = new HelpWindow(this);
+    }
+    help_->ShowPage(folder, page);
+}
+
+void MainWindow::CheckForNewVersion() {
+    versionCheck_ = std::make_unique<VersionCheck>(
+        engine_.Settings()->System.VersionCheckURL, *this, [this](const std::string& version) {
+            // An empty version differs too: the document named no release for this program.
+            if (version != kProgramVersion) {
+                Action("Download new version")->setVisible(true);
+            }
+        });
 }
 
 QWidget* MainWindow::BuildLists() {
@@ -194,15 +312,18 @@ QWidget* MainWindow::BuildLists() {
                             "Double Click to show the message, or select and then right-click to "
                             "export message(s)...",
                             true);
-    messageList_->setColumnWidth(0, 130);
+    messageList_->setColumnWidth(0, DateTimeWidth(*messageList_, 130));
     messageList_->setColumnWidth(1, 100);
     messageList_->setColumnWidth(2, 80);
     messageList_->setColumnWidth(3, 80);
 
     alarmList_ = MakeList(alarms_, QString(), false);
-    alarmList_->setColumnWidth(0, 1);
-    alarmList_->setColumnWidth(1, 130);
+    // The work-item ID only pairs a finished delivery with its row.
+    alarmList_->setColumnHidden(0, true);
+    alarmList_->setColumnWidth(1, DateTimeWidth(*alarmList_, 130));
+    alarmList_->setColumnWidth(2, 260);
     alarmList_->setColumnWidth(3, 125);
+    alarmList_->setColumnWidth(4, 200);
     alarmList_->setColumnWidth(5, 100);
     for (QTreeView* list : {messageList_, alarmList_}) {
         connect(list->header(), &QHeaderView::sectionClicked, this,
@@ -319,12 +440,7 @@ void MainWindow::BuildTray() {
     connect(trayMenu_->addAction("Hide"), &QAction::triggered, this, [this] { hide(); });
     trayMenu_->addSeparator();
     const auto forward = [this](const QString& text) {
-        QAction* item = trayMenu_->addAction(text);
-        QAction* target = Action(text);
-        item->setEnabled(target->isEnabled());
-        connect(target, &QAction::changed, item,
-                [item, target] { item->setEnabled(target->isEnabled()); });
-        connect(item, &QAction::triggered, target, &QAction::trigger);
+        trayMenu_->addAction(Mirror(*this, Action(text), text));
     };
     forward("Trevalon Help");
     trayMenu_->addSeparator();
@@ -335,7 +451,7 @@ void MainWindow::BuildTray() {
     trayMenu_->addSeparator();
     connect(trayMenu_->addAction("Close"), &QAction::triggered, this, [this] { close(); });
 
-    tray_ = new QSystemTrayIcon(this);
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
     tray_->setContextMenu(trayMenu_);
     tray_->setToolTip("Trevalon");
     connect(tray_, &QSystemTrayIcon::activated, this,
@@ -374,6 +490,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         tray_->hide();
     }
     event->accept();
+    // The window's close ends the program, hidden or not.
+    QCoreApplication::quit();
 }
 
 void MainWindow::SortByHeader(QTreeView& list, int column) {
@@ -391,6 +509,17 @@ void MainWindow::ApplySettings() {
     messages_.SetColours(*settings);
     alarmPanel_->setVisible(settings->System.ShowWindowAlarmLog);
     Action("Alarm Messages")->setChecked(settings->System.ShowWindowAlarmLog);
+    toolBar_->setVisible(settings->System.ShowFunctionBar);
+    Action("Function Bar")->setChecked(settings->System.ShowFunctionBar);
+}
+
+EngineSettings MainWindow::SettingsToSave() const {
+    EngineSettings settings = *engine_.Settings();
+    settings.System.WindowWidth = width();
+    settings.System.WindowHeight = height();
+    settings.System.ShowFunctionBar = Action("Function Bar")->isChecked();
+    settings.System.ShowWindowAlarmLog = Action("Alarm Messages")->isChecked();
+    return settings;
 }
 
 void MainWindow::StartReceivers() {
@@ -426,7 +555,9 @@ void MainWindow::SetStatus(const QString& text) {
 void MainWindow::EnableMainControls(bool enabled) {
     controlsEnabled_ = enabled;
     menuBar()->setEnabled(enabled);
-    toolBar_->setEnabled(enabled);
+    for (QAction* action : toolActions_) {
+        toolBar_->widgetForAction(action)->setEnabled(enabled);
+    }
     if (enabled) {
         start_->setEnabled(startEnabled_);
         stop_->setEnabled(!startEnabled_);

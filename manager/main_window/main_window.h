@@ -6,6 +6,8 @@
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
+#include <vector>
 
 #include "engine/syslog_engine.h"
 #include "manager/live_lists/alarm_list_model.h"
@@ -20,9 +22,13 @@ class QSystemTrayIcon;
 class QLabel;
 class QPlainTextEdit;
 class QTimer;
+class QToolBar;
 class QTreeView;
 
 namespace trevalon {
+
+class HelpWindow;
+class VersionCheck;
 
 // The program's version: the caption, the About window and the environment log show it.
 inline constexpr const char* kProgramVersion = "4.1.0";
@@ -34,13 +40,16 @@ class MainWindow final : public QMainWindow {
     explicit MainWindow(SyslogEngine& engine);
     ~MainWindow() override;
 
-    // The engine's current settings: row cap, facility colours, alarm panel. After the settings
-    // file was read, and after every change of settings.
-    void ApplySettings();
+    // The engine's settings with what the window tracks: its size and the two bars shown.
+    EngineSettings SettingsToSave() const;
     void StartReceivers();
     void StopReceivers();
     void SetStatus(const QString& text);
     void EnableMainControls(bool enabled);
+    // A page of the help set; ERR00003 when the help set is missing.
+    void ShowHelp(const QString& page);
+    // Asks for the newest release in the background; a newer one shows "Download new version".
+    void CheckForNewVersion();
 
     // The action whose menu text, without "&", is `text`.
     QAction* Action(const QString& text) const;
@@ -52,14 +61,22 @@ class MainWindow final : public QMainWindow {
     // While closing waits for the deliveries still running; null otherwise.
     QDialog* ClosingWindow() { return closing_; }
     QGroupBox& DetailsPanel() { return *details_; }
+    QToolBar& FunctionBar() { return *toolBar_; }
+    QLabel& Animation() { return *animation_; }
+    HelpWindow* Help() { return help_; }
 
     LiveMessageModel& Messages() { return messages_; }
     AlarmListModel& Alarms() { return alarms_; }
     QTreeView& MessageList() { return *messageList_; }
 
   private:
+    // The engine's current settings: row cap, facility colours, the two bars. Whenever settings
+    // are published.
+    void ApplySettings();
     void BuildMenus();
     void BuildToolBar();
+    void StartAnimation();
+    bool event(QEvent* event) override;
     QWidget* BuildLists();
     QWidget* BuildDetailsPanel();
     void BuildMessageMenu();
@@ -88,6 +105,11 @@ class MainWindow final : public QMainWindow {
     SavePathChooser choosePath_;
     QGroupBox* alarmPanel_ = nullptr;
     QToolBar* toolBar_ = nullptr;
+    // The tool buttons a dialog disables; not the animation.
+    std::vector<QAction*> toolActions_;
+    QLabel* animation_ = nullptr;
+    HelpWindow* help_ = nullptr;
+    std::unique_ptr<VersionCheck> versionCheck_;
     QTimer* drain_ = nullptr;
     QAction* start_ = nullptr;
     QAction* stop_ = nullptr;

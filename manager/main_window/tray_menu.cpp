@@ -2,11 +2,12 @@
 
 #include <QPainter>
 
+#include "manager/main_window/vendor_addresses.h"
+
 namespace trevalon {
 namespace {
 
 constexpr int kBannerWidth = 20;
-constexpr const char* kVendorAddress = "www.trevalon.invalid";
 
 }  // namespace
 

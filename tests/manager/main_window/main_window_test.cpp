@@ -39,7 +39,6 @@ TEST(MainWindow, ShowsReceivedMessagesNewestOnTopAndSwitchesReceptionFromItsMenu
                         EngineTimings{20ms, 20ms, 1h, 1h}, database.Name());
     MainWindow window(engine);
     ASSERT_TRUE(engine.Bootstrap());
-    window.ApplySettings();
     window.resize(900, 600);
     window.show();
     ASSERT_TRUE(ProcessUntil([&] { return engine.ScheduleArmed(); }));
