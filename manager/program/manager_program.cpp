@@ -1,6 +1,7 @@
 #include "manager/program/manager_program.h"
 
 #include <QMessageBox>
+#include <QMetaObject>
 #include <QScreen>
 #include <QSplashScreen>
 #include <QStyle>
@@ -90,6 +91,18 @@ void ShowSplash(QWidget& window) {
 }  // namespace
 
 int RunManager(QApplication& application, EndRequest& end) {
+    // Until the window runs, an end request answers the message box that waits, if any.
+    const auto endWaiting = [&application] {
+        QMetaObject::invokeMethod(
+            &application,
+            [] {
+                if (QWidget* box = QApplication::activeModalWidget(); box != nullptr) {
+                    box->close();
+                }
+            },
+            Qt::QueuedConnection);
+    };
+    end.SetHandler(endWaiting);
     EngineSettings settings;
     settings.AppPath = FindAppPath();
     if (!InstallationReady(settings)) {
@@ -98,6 +111,7 @@ int RunManager(QApplication& application, EndRequest& end) {
     CheckHelp(settings);
     platform::InstanceLock instance(platform::InstanceLock::RuntimePath("trevalon-manager"));
     if (!instance.Held()) {
+        WriteDiagnostic(catalogue::kAlreadyStarted, kLevelWarning);
         QMessageBox::warning(nullptr, "Trevalon", QtText(catalogue::kAlreadyStarted));
         return 0;
     }
@@ -139,7 +153,7 @@ int RunManager(QApplication& application, EndRequest& end) {
             window.showMinimized();
         }
         application.exec();
-        end.SetHandler(nullptr);
+        end.SetHandler(endWaiting);
 
         window.StopReceivers();
         EngineSettings saved = window.SettingsToSave();

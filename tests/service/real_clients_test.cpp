@@ -20,7 +20,7 @@
 #include "engine/storage/database_client.h"
 #include "foundation/clock.h"
 #include "tests/engine/storage/test_database_server.h"
-#include "tests/service/service_process.h"
+#include "tests/support/program_process.h"
 #include "tests/support/loopback_ports.h"
 
 extern char** environ;
@@ -33,7 +33,7 @@ using testing::Eventually;
 using testing::FreeLoopbackPorts;
 using testing::ReadWholeFile;
 using testing::ReceivingPorts;
-using testing::ServiceProcess;
+using testing::ProgramProcess;
 using testing::TempInstallation;
 using testing::WriteWholeFile;
 
@@ -306,7 +306,7 @@ class RealClients : public ::testing::Test {
     }
 
     TempInstallation installation_;
-    ServiceProcess service_{installation_};
+    ProgramProcess service_{installation_, {TREVALON_SERVICE_PROGRAM}};
     std::uint16_t udpPort_ = 0;
     std::uint16_t tcpPort_ = 0;
     std::string marker_;

@@ -12,7 +12,7 @@
 #include "foundation/clock.h"
 #include "platform/service_control.h"
 #include "tests/engine/storage/test_database_server.h"
-#include "tests/service/service_process.h"
+#include "tests/support/program_process.h"
 
 namespace trevalon {
 namespace {
@@ -20,7 +20,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::Eventually;
 using testing::ReadWholeFile;
-using testing::ServiceProcess;
+using testing::ProgramProcess;
 using testing::TempInstallation;
 using testing::WriteWholeFile;
 
@@ -87,7 +87,7 @@ class ServiceEndToEnd : public ::testing::Test {
     }
 
     TempInstallation installation_;
-    ServiceProcess service_{installation_};
+    ProgramProcess service_{installation_, {TREVALON_SERVICE_PROGRAM}};
     std::uint16_t udpPort_ = 0;
     std::uint16_t tcpPort_ = 0;
     std::string marker_;

@@ -45,8 +45,9 @@ EngineSettings TempInstallation::Settings() const {
 }
 
 void TempInstallation::InstallDriverLibrary() const {
+    // Never over a copy this process may have loaded: rewriting a mapped library crashes it.
     fs::copy_file(TREVALON_SYSTEM_MARIADB_LIBRARY, DllFolder() + "libmariadb.so.3",
-                  fs::copy_options::overwrite_existing);
+                  fs::copy_options::skip_existing);
 }
 
 std::string ReadWholeFile(const std::string& path) {

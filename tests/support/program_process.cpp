@@ -1,4 +1,4 @@
-#include "tests/service/service_process.h"
+#include "tests/support/program_process.h"
 
 #include <csignal>
 #include <filesystem>
@@ -17,8 +17,11 @@ extern char** environ;
 
 namespace trevalon::testing {
 
-ServiceProcess::ServiceProcess(const TempInstallation& installation)
-    : installation_(installation), xdgConfigHome_(installation.AppPath() + "/xdg") {
+ProgramProcess::ProgramProcess(const TempInstallation& installation,
+                               std::vector<std::string> command)
+    : installation_(installation),
+      command_(std::move(command)),
+      xdgConfigHome_(installation.AppPath() + "/xdg") {
     std::filesystem::create_directories(xdgConfigHome_ + "/varnholt");
     WriteWholeFile(
         xdgConfigHome_ + "/varnholt/registry.ini",
@@ -26,14 +29,14 @@ ServiceProcess::ServiceProcess(const TempInstallation& installation)
     installation.InstallDriverLibrary();
 }
 
-ServiceProcess::~ServiceProcess() {
+ProgramProcess::~ProgramProcess() {
     if (pid_ > 0) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
 }
 
-void ServiceProcess::Start() {
+void ProgramProcess::Start() {
     std::vector<std::string> environment;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         if (std::string_view(*entry).rfind("XDG_CONFIG_HOME=", 0) != 0) {
@@ -46,19 +49,22 @@ void ServiceProcess::Start() {
         envp.push_back(entry.data());
     }
     envp.push_back(nullptr);
-    std::string program = TREVALON_SERVICE_PROGRAM;
-    char* argv[] = {program.data(), nullptr};
-    if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
-        throw std::runtime_error("cannot start " + program);
+    std::vector<char*> argv;
+    for (auto& argument : command_) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, argv.front(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
+        throw std::runtime_error("cannot start " + command_.front());
     }
 }
 
-int ServiceProcess::Terminate() {
+int ProgramProcess::Terminate() {
     kill(pid_, SIGTERM);
     return WaitForExit(std::chrono::seconds(30));
 }
 
-int ServiceProcess::WaitForExit(std::chrono::seconds patience) {
+int ProgramProcess::WaitForExit(std::chrono::seconds patience) {
     int status = 0;
     const bool ended =
         Eventually([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, patience);
@@ -69,7 +75,7 @@ int ServiceProcess::WaitForExit(std::chrono::seconds patience) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string ServiceProcess::Log() const {
+std::string ProgramProcess::Log() const {
     std::string text;
     for (const auto& entry : std::filesystem::directory_iterator(installation_.LogFolder())) {
         if (entry.path().filename().string().rfind("system_", 0) == 0) {
@@ -79,16 +85,16 @@ std::string ServiceProcess::Log() const {
     return text;
 }
 
-bool ServiceProcess::WaitForLog(const std::string& text, std::chrono::seconds patience) const {
+bool ProgramProcess::WaitForLog(const std::string& text, std::chrono::seconds patience) const {
     return Eventually([&] { return Log().find(text) != std::string::npos; }, patience);
 }
 
-bool ServiceProcess::StartReceiving(std::chrono::seconds patience) {
+bool ProgramProcess::StartReceiving(std::chrono::seconds patience) {
     Start();
     return WaitForLog("[INFO] Trevalon starts.", patience);
 }
 
-std::uint16_t ServiceProcess::ReceivingPort(int type) const {
+std::uint16_t ProgramProcess::ReceivingPort(int type) const {
     const std::vector<std::uint16_t> ports = ReceivingPorts(pid_, type);
     return ports.size() == 1 ? ports.front() : 0;
 }

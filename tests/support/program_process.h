@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -11,14 +12,16 @@
 
 namespace trevalon::testing {
 
-// The installed TrevalonService run as a child process with an installation folder of the
-// test's own: its registry hive points there, its SysInit.ini is what the test writes.
-class ServiceProcess {
+// A built program (TrevalonService, TrevalonManager) run as a child process with an
+// installation folder of the test's own: its registry hive points there, its SysInit.ini is
+// what the test writes.
+class ProgramProcess {
   public:
-    explicit ServiceProcess(const TempInstallation& installation);
-    ~ServiceProcess();
-    ServiceProcess(const ServiceProcess&) = delete;
-    ServiceProcess& operator=(const ServiceProcess&) = delete;
+    // `command`: the program's path and its arguments.
+    ProgramProcess(const TempInstallation& installation, std::vector<std::string> command);
+    ~ProgramProcess();
+    ProgramProcess(const ProgramProcess&) = delete;
+    ProgramProcess& operator=(const ProgramProcess&) = delete;
 
     void Start();
     // Sends SIGTERM and waits for the exit; returns the exit status (-1 when killed).
@@ -26,10 +29,10 @@ class ServiceProcess {
     // Waits for the process to end by itself; -1 when killed, -2 when it did not end in time.
     int WaitForExit(std::chrono::seconds patience);
 
-    // Starts the service and waits until it receives; its settings have port 0 for UDP and TCP,
-    // so that the kernel gives it ports nobody else holds, which ReceivingPort then tells.
+    // Starts the program and waits until it receives; its settings have port 0 for UDP and
+    // TCP, so that the kernel gives it ports nobody else holds, which ReceivingPort then tells.
     bool StartReceiving(std::chrono::seconds patience);
-    // The port the running service receives on over SOCK_DGRAM or SOCK_STREAM; 0 without one.
+    // The port the running program receives on over SOCK_DGRAM or SOCK_STREAM; 0 without one.
     std::uint16_t ReceivingPort(int type) const;
 
     // Polls the diagnostic log until it holds `text`, up to `patience`.
@@ -38,6 +41,7 @@ class ServiceProcess {
 
   private:
     const TempInstallation& installation_;
+    std::vector<std::string> command_;
     std::string xdgConfigHome_;
     pid_t pid_ = -1;
 };
