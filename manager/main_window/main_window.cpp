@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolBar>
@@ -63,9 +64,11 @@ QTreeView* MakeList(QAbstractItemModel& model, const QString& hint, bool several
     return list;
 }
 
-// Wide enough for "yyyy-MM-dd HH:mm:ss" in the list's font, and never under `width`.
+// Wide enough for "yyyy-MM-dd HH:mm:ss" in the list's font beside a row picture, and never
+// under `width`.
 int DateTimeWidth(const QTreeView& list, int width) {
-    return std::max(width, list.fontMetrics().horizontalAdvance("0000-00-00 00:00:00") + 24);
+    return std::max(width, list.fontMetrics().horizontalAdvance("0000-00-00 00:00:00") +
+                               list.style()->pixelMetric(QStyle::PM_SmallIconSize) + 24);
 }
 
 // An action of its own text that runs `target` and follows its enabled state: the tray menu's
@@ -216,7 +219,8 @@ void MainWindow::BuildToolBar() {
     const auto button = [this](QAction* action, ToolPicture picture) {
         action->setIcon(DrawToolPicture(picture));
         toolBar_->addAction(action);
-        toolBar_->widgetForAction(action)->setFixedSize(60, 52);
+        // 60 x 52, wider where the desktop font needs it for the caption.
+        toolBar_->widgetForAction(action)->setMinimumSize(60, 52);
         toolActions_.push_back(action);
         return action;
     };

@@ -3,16 +3,27 @@
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QMovie>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolBar>
 #include <QTreeView>
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
 #include "manager/main_window/closing_window.h"
+#include "manager/main_window/help_window.h"
 #include "manager/main_window/qt_owner_loop.h"
+#include "manager/main_window/version_check.h"
+#include "tests/engine/http_sms/http_test_peer.h"
 #include "tests/engine/storage/test_database_server.h"
 #include "tests/manager/gui_test_support.h"
 #include "tests/support/temp_installation.h"
@@ -103,6 +114,15 @@ TEST(MainWindow, ShowsReceivedMessagesNewestOnTopAndSwitchesReceptionFromItsMenu
     EXPECT_FALSE(engine.UdpListenerActive());
     EXPECT_TRUE(window.Action("Start")->isEnabled());
     EXPECT_EQ(window.statusBar()->currentMessage(), "Trevalon stops.");
+    // The operator's Stop holds until Start, whatever the schedule says.
+    EXPECT_FALSE(engine.ScheduleArmed());
+
+    // Changed settings reach the window as they are published.
+    EngineSettings changed = *engine.Settings();
+    changed.System.ShowFunctionBar = false;
+    engine.PublishSettings(changed);
+    EXPECT_FALSE(window.FunctionBar().isVisible());
+    EXPECT_FALSE(window.Action("Function Bar")->isChecked());
 }
 
 // The tray menu in its order with the About item following the window's action, and the closing
@@ -130,6 +150,97 @@ TEST(MainWindow, TrayMenuAndClosingWindow) {
     const int first = closing.Picture();
     EXPECT_TRUE(ProcessUntil([&] { return closing.Picture() != first; }));
     SaveScreenshot(closing, "closing_window");
+}
+
+// The tool bar as the user sees it, the help set opened with F12 (and ERR00003 without it), the
+// animation started by activation, and the version check against a loopback web server.
+TEST(MainWindow, ToolBarHelpAnimationAndVersionCheck) {
+    testing::GuiApplication();
+    testing::TempInstallation installation;
+    std::filesystem::create_directories(installation.AppPath() + "/help");
+    std::filesystem::create_directories(installation.AppPath() + "/bin");
+    testing::WriteWholeFile(installation.AppPath() + "/help/index.htm",
+                            "<html><body><h1>Contents</h1>"
+                            "<a href=\"emailalarm.htm\">E-mail</a></body></html>");
+    std::filesystem::copy_file(TREVALON_ANIMATION_FILE,
+                               installation.AppPath() + "/bin/Varnholt.gif");
+    testing::HttpTestPeer web([](const testing::HttpRequestRecord&, std::size_t) {
+        return testing::HttpReply{testing::HttpResponse(
+            200, "OK", "Content-Type: text/xml\r\n",
+            "  <products><Other><version>9.9</version></Other>"
+            "<Trevalon><version> 4.2.0 </version></Trevalon></products>\n")};
+    });
+    EngineSettings settings = installation.Settings();
+    settings.System.VersionCheckURL = "127.0.0.1:" + std::to_string(web.Port()) + "/version.xml";
+    QtOwnerLoop loop;
+    SyslogEngine engine(loop, settings, PipelineVariant::Manager());
+    MainWindow window(engine);
+    window.show();
+
+    QStringList buttons;
+    for (QAction* action : window.FunctionBar().actions()) {
+        if (!action->isSeparator() && !action->text().isEmpty()) {
+            buttons << action->text().remove('&');
+        }
+    }
+    EXPECT_EQ(buttons, (QStringList{"Scheduling", "Start", "Stop", "Clear Log", "Alarm",
+                                    "Filtering", "Chart", "General"}));
+    window.EnableMainControls(false);
+    EXPECT_FALSE(window.FunctionBar().widgetForAction(window.Action("Start"))->isEnabled());
+    EXPECT_TRUE(window.Animation().isEnabled());
+    window.EnableMainControls(true);
+
+    window.activateWindow();
+    ASSERT_TRUE(ProcessUntil([&] { return window.Animation().movie() != nullptr; }));
+    EXPECT_EQ(window.Animation().movie()->frameCount(), 12);
+    EXPECT_EQ(window.Animation().movie()->state(), QMovie::Running);
+    SaveScreenshot(window, "main_window_tool_bar");
+
+    QTest::keyClick(&window, Qt::Key_F12);
+    ASSERT_NE(window.Help(), nullptr);
+    EXPECT_TRUE(window.Help()->isVisible());
+    EXPECT_TRUE(window.Help()->Browser().toPlainText().startsWith("Contents"));
+    SaveScreenshot(*window.Help(), "help_window");
+
+    std::filesystem::remove_all(installation.AppPath() + "/help");
+    window.activateWindow();
+    ASSERT_TRUE(ProcessUntil([&] { return window.isActiveWindow(); }));
+    QString warning;
+    QTimer::singleShot(0, [&warning] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr) {
+            warning = box->text();
+            box->close();
+        }
+    });
+    QTest::keyClick(&window, Qt::Key_F12);
+    EXPECT_EQ(warning, "ERR00003 : Help file not found.");
+
+    QAction* download = window.Action("Download new version");
+    EXPECT_FALSE(download->isVisible());
+    window.CheckForNewVersion();
+    ASSERT_TRUE(ProcessUntil([&] { return download->isVisible(); }));
+    const std::vector<testing::HttpRequestRecord> requests = web.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].RequestLine(), "GET /version.xml HTTP/1.1");
+    EXPECT_EQ(requests[0].Header("User-Agent"), "Mozilla/3.0");
+    EXPECT_EQ(requests[0].Header("Accept"), "text/html, */*");
+}
+
+TEST(VersionCheck, PublishedVersionWalksTheDocumentElementsChildren) {
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"<v><Trevalon><version>4.1.0</version></Trevalon></v>", "4.1.0"},
+        {"<v><Other/><Trevalon><notes/><version>\n 5.0 \n</version></Trevalon></v>", "5.0"},
+        // The first product element counts, even without a version.
+        {"<v><Trevalon/><Trevalon><version>6</version></Trevalon></v>", ""},
+        {"<v><other><Trevalon><version>7</version></Trevalon></other></v>", ""},
+        {"<v><Trevalon><version>4.1.0</version></Trevalon>", std::nullopt},
+        {"Service Unavailable", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [body, expected] : cases) {
+        EXPECT_EQ(PublishedVersion(body, "Trevalon"), expected) << body;
+    }
 }
 
 }  // namespace
