@@ -124,6 +124,22 @@ void SyslogEngine::StopReceivers() {
     }
 }
 
+void SyslogEngine::ReloadRulesAndContacts() {
+    try {
+        LoadRulesAndContacts(dataModule_.Connection(), configuration_);
+    } catch (const std::exception& error) {
+        WriteDiagnostic(UnhandledErrorLine(error.what()), kLevelError);
+    }
+}
+
+void SyslogEngine::ReloadContacts() {
+    try {
+        LoadRuleContacts(dataModule_.Connection(), configuration_);
+    } catch (const std::exception& error) {
+        WriteDiagnostic(UnhandledErrorLine(error.what()), kLevelError);
+    }
+}
+
 int SyslogEngine::ExecutingWorkItems() const {
     return pool_ ? pool_->ExecutingCount() : 0;
 }

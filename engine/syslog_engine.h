@@ -77,6 +77,12 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
     // says, until it is armed again.
     void ArmSchedule(bool armed) { scheduleArmed_ = armed; }
 
+    // Owner thread, after the rules or contacts were saved: what was read takes over from the
+    // next message on, in one step. The receivers keep running, so nothing sent meanwhile is
+    // lost. A failure is logged and the configuration in use stays.
+    void ReloadRulesAndContacts();
+    void ReloadContacts();
+
     void StartReceivers() override;
     void StopReceivers() override;
     bool UdpListenerActive() const override { return reception_.UdpListenerActive(); }

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Trevalon");
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    trevalon::StartEnvironmentLog(QCoreApplication::applicationFilePath().toStdString(),
-                                  arguments, trevalon::kProgramVersion, qVersion());
+    trevalon::StartEnvironmentLog(QCoreApplication::applicationFilePath().toStdString(), arguments,
+                                  trevalon::kProgramVersion, qVersion());
     return trevalon::RunManager(application, end);
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Reception benchmark: an installed TrevalonService and rsyslog, side by side, against the local
-MariaDB server.
+"""Reception benchmark: an installed TrevalonService, TrevalonManager (offscreen) and rsyslog,
+side by side, against the local MariaDB server.
 
 For each receiver and storage mode the ladder of rates is climbed; at each rate a fresh receiver
 gets N numbered 120-byte messages over UDP from udp_rate_sender (a process of its own), and the
@@ -140,29 +140,33 @@ class Receiver:
 class Trevalon(Receiver):
     name = "trevalon"
 
-    def __init__(self, folder, port, table, installation):
+    def __init__(self, folder, port, table, installation, command=None, environment=None):
         super().__init__(folder, port, table)
-        for sub in ("conf", "log", "dll", "xdg/varnholt"):
+        for sub in ("conf", "log", "dll", "help", "xdg/varnholt"):
             os.makedirs(os.path.join(folder, sub), exist_ok=True)
         shutil.copy(os.path.join(installation, "dll", "libmariadb.so.3"),
                     os.path.join(folder, "dll"))
         with open(os.path.join(folder, "xdg/varnholt/registry.ini"), "w") as registry:
             registry.write(f"[Software\\varnholt\\Trevalon\\Settings]\nAppPath={folder}\n")
         # Default settings but the port, and the table switched off for file only.
-        settings = f"[System]\nSysLogPort={port}\n"
+        # The manager's version check stays off; its help set is there, or a warning would wait.
+        settings = f"[System]\nSysLogPort={port}\nVersionCheckURL=\n"
         if not table:
             settings += "[SysLog DB Backup]\nEnable=0\n"
         with open(os.path.join(folder, "conf", "SysInit.ini"), "w") as ini:
             ini.write(settings)
-        environment = dict(os.environ, XDG_CONFIG_HOME=os.path.join(folder, "xdg"))
-        self.process = subprocess.Popen([os.path.join(installation, "bin", "TrevalonService")],
-                                        env=environment, stdin=subprocess.DEVNULL,
+        with open(os.path.join(folder, "help", "index.htm"), "w") as index:
+            index.write("<html></html>")
+        environment = dict(os.environ, XDG_CONFIG_HOME=os.path.join(folder, "xdg"),
+                           **(environment or {}))
+        command = command or [os.path.join(installation, "bin", "TrevalonService")]
+        self.process = subprocess.Popen(command, env=environment, stdin=subprocess.DEVNULL,
                                         stdout=open(os.path.join(folder, "stdout.txt"), "w"),
                                         stderr=subprocess.STDOUT)
         deadline = time.monotonic() + READY_PATIENCE
         while "Trevalon starts." not in self.diagnostic_log():
             if self.process.poll() is not None or time.monotonic() > deadline:
-                raise RuntimeError("TrevalonService did not start:\n" + self.diagnostic_log())
+                raise RuntimeError(f"{command[0]} did not start:\n" + self.diagnostic_log())
             time.sleep(0.1)
 
     def diagnostic_log(self):
@@ -187,6 +191,36 @@ class Trevalon(Receiver):
 
     def forget_rows(self, host):
         sql(f"delete from syslog where ip='{host}'", "trevalon")
+
+
+class Manager(Trevalon):
+    """TrevalonManager offscreen, with the probe of manager_bench_host on its window thread."""
+
+    name = "manager"
+
+    def __init__(self, folder, port, table, installation, host):
+        self.report = os.path.join(folder, "stall.txt")
+        super().__init__(folder, port, table, installation, [host, "-platform", "offscreen"],
+                         {"TREVALON_STALL_REPORT": self.report, "QT_QPA_PLATFORM": "offscreen"})
+
+    def stall(self):
+        """The window thread's probe figures, once the program ended."""
+        try:
+            with open(self.report) as report:
+                return dict(field.split("=", 1) for field in report.read().split())
+        except OSError:
+            return {}
+
+
+def resident_mb(pid):
+    try:
+        with open(f"/proc/{pid}/status") as status:
+            for line in status:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1]) / 1024
+    except OSError:
+        pass
+    return None
 
 
 class Rsyslog(Receiver):
@@ -294,6 +328,8 @@ def run_once(args, kind, table, rate, seconds, number, stall=False):
     port = free_udp_port()
     if kind == "trevalon":
         receiver = Trevalon(folder, port, table, args.installation)
+    elif kind == "manager":
+        receiver = Manager(folder, port, table, args.installation, args.manager)
     elif kind == "rsyslog":
         receiver = Rsyslog(folder, port, table, "")
     else:
@@ -305,6 +341,7 @@ def run_once(args, kind, table, rate, seconds, number, stall=False):
     database = mariadb_pid()
     cpu_before = (cpu_seconds(receiver.process.pid), cpu_seconds(database) if database else None)
     staller = stall_database(seconds) if stall else None
+    memory = [resident_mb(receiver.process.pid)]
     try:
         sender = subprocess.run(
             [args.sender, "127.0.0.1", str(port), str(count), str(rate), host, marker],
@@ -314,6 +351,7 @@ def run_once(args, kind, table, rate, seconds, number, stall=False):
             raise RuntimeError("sender failed: " + sender.stdout + sender.stderr)
         last_send = int(report["last_send_ns"]) / 1e9
         sent = int(report["sent"])
+        memory.append(resident_mb(receiver.process.pid))
         if staller:
             staller.wait()
 
@@ -341,11 +379,15 @@ def run_once(args, kind, table, rate, seconds, number, stall=False):
             if now - changed > args.quiet:
                 break
             time.sleep(POLL_SECONDS)
+        memory.append(resident_mb(receiver.process.pid))
         cpu_after = (cpu_seconds(receiver.process.pid),
                      cpu_seconds(database) if database else None)
         file_whole = in_file == sent and counter.distinct_numbers(marker) == sent
         table_whole = table and in_table == sent and receiver.distinct_rows(host) == sent
         errors, first_error = receiver.errors()
+        # The manager's probe figures are written as it ends.
+        receiver.stop()
+        stall = receiver.stall() if isinstance(receiver, Manager) else None
 
         def lag(done):
             return (done if done else changed) - last_send
@@ -369,6 +411,8 @@ def run_once(args, kind, table, rate, seconds, number, stall=False):
                                                                             cpu_before[1]) else None,
             "errors": errors,
             "first_error": first_error,
+            "memory": memory,
+            "stall": stall,
         }
     finally:
         counter.close()
@@ -390,12 +434,18 @@ def describe(result):
         f" table {result['table']}/{result['sent']} {'ok' if result['table_ok'] else 'LOSS'}"
         f" lag {number(result['table_lag'])}s")
     error = f" errors {result['errors']}: {result['first_error']}" if result["errors"] else ""
+    memory = "/".join(number(value) for value in result["memory"])
+    stall = result["stall"]
+    if stall is not None:
+        error += (f" window stall p99 {stall.get('p99_ms', '-')} ms"
+                  f" max {stall.get('max_ms', '-')} ms")
     return (f"{result['receiver']:<11} {result['mode']:<10} asked {str(result['asked']):>7}/s"
             f" sent {result['sent']} at {result['rate']:.0f}/s in {result['seconds']:.1f}s:"
             f" file {result['file']}/{result['sent']} {'ok' if result['file_ok'] else 'LOSS'}"
             f" lag {number(result['file_lag'])}s{table}"
             f" cpu receiver {number(result['receiver_cpu'])}s"
-            f" mariadb {number(result['database_cpu'])}s{error}")
+            f" mariadb {number(result['database_cpu'])}s rss start/sent/drained {memory} MB"
+            f"{error}")
 
 
 def ommysql_present():
@@ -433,9 +483,10 @@ def main():
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--installation", required=True, help="installed TrevalonService")
     parser.add_argument("--sender", required=True, help="the udp_rate_sender program")
+    parser.add_argument("--manager", help="the manager_bench_host program, for --receivers manager")
     parser.add_argument("--work", default=tempfile.gettempdir(), help="folder for run folders")
     parser.add_argument("--receivers", default="trevalon,rsyslog,rsyslog-4m",
-                        help="trevalon, rsyslog (kernel default buffer), rsyslog-<size>")
+                        help="trevalon, manager, rsyslog (kernel default buffer), rsyslog-<size>")
     parser.add_argument("--modes", default="file,file+table",
                         help="file, file+table, file+stalled-table (the table's server holds"
                              " every insert for the whole send)")

@@ -2,14 +2,12 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "manager/main_window/main_window.h"
+#include "manager/main_window/pictures.h"
 
 namespace trevalon {
 namespace {
@@ -26,35 +24,12 @@ constexpr const char* kNotice =
     "or alarms that were not delivered.\n\n"
     "Support: support@trevalon.invalid";
 
-// The banner: the product's name on the colours of the main window's banner.
-QPixmap Banner() {
-    QPixmap banner(484, 145);
-    QPainter painter(&banner);
-    QLinearGradient shade(0, 0, 484, 145);
-    shade.setColorAt(0, QColor(0x5A, 0x55, 0x57));
-    shade.setColorAt(1, QColor(0x1E, 0x1C, 0x1D));
-    painter.fillRect(banner.rect(), shade);
-    painter.setPen(Qt::white);
-    QFont title = painter.font();
-    title.setPointSize(26);
-    title.setBold(true);
-    painter.setFont(title);
-    painter.drawText(QRect(24, 30, 440, 50), Qt::AlignLeft | Qt::AlignVCenter, "Trevalon");
-    QFont subtitle = painter.font();
-    subtitle.setPointSize(10);
-    subtitle.setBold(false);
-    painter.setFont(subtitle);
-    painter.drawText(QRect(26, 85, 440, 30), Qt::AlignLeft | Qt::AlignVCenter,
-                     QString("Syslog server with alarming  -  v%1").arg(kProgramVersion));
-    return banner;
-}
-
 }  // namespace
 
 AboutWindow::AboutWindow(MainWindow& window) : ManagerDialog(window, "About...") {
     auto* layout = new QVBoxLayout(this);
     auto* banner = new QLabel;
-    banner->setPixmap(Banner());
+    banner->setPixmap(DrawBannerPicture(QSize(484, 145), kProgramVersion));
     layout->addWidget(banner);
     notice_ = new QPlainTextEdit(QString("Varnholt Trevalon v%1\n").arg(kProgramVersion) + kNotice);
     notice_->setReadOnly(true);

@@ -1,7 +1,8 @@
 #pragma once
 
-// What every dialog of the manager shares: it is modeless, opening it disables the main window's
-// menu and tool buttons, and closing it gives them back as they were.
+// What every dialog of the manager shares: it is modeless, on top and centred on the screen,
+// opening it disables the main window's menu and tool buttons, and closing it gives them back
+// as they were.
 
 #include <QDialog>
 

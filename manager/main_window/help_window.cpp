@@ -32,7 +32,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(
         return action;
     };
     QAction* back = add("Back", "Back to the page before...", [this] { browser_->backward(); });
-    QAction* forward = add("Forward", "Forward to the next page...", [this] { browser_->forward(); });
+    QAction* forward =
+        add("Forward", "Forward to the next page...", [this] { browser_->forward(); });
     add("Contents", "Show the contents...",
         [this] { browser_->setSource(browser_->source().resolved(QUrl(kHelpIndexPage))); });
     back->setEnabled(false);

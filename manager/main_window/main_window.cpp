@@ -1,8 +1,8 @@
 #include "manager/main_window/main_window.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFormLayout>
@@ -26,9 +26,9 @@
 
 #include <exception>
 
+#include "foundation/app_paths.h"
 #include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
-#include "foundation/app_paths.h"
 #include "manager/main_window/closing_window.h"
 #include "manager/main_window/help_window.h"
 #include "manager/main_window/pictures.h"
@@ -207,8 +207,9 @@ void MainWindow::BuildMenus() {
     wire("Trevalon Help", [this] { ShowHelp(kHelpIndexPage); });
     wire("Varnholt Home Page", [] { QDesktopServices::openUrl(QUrl(kHomePage)); });
     wire("FAQ Page", [] { QDesktopServices::openUrl(QUrl(kFaqPage)); });
-    wire("Download new version", [] { QDesktopServices::openUrl(QUrl(kDownloadPage)); })
-        ->setVisible(false);
+    wire("Download new version", [] {
+        QDesktopServices::openUrl(QUrl(kDownloadPage));
+    })->setVisible(false);
 }
 
 void MainWindow::BuildToolBar() {
@@ -229,12 +230,12 @@ void MainWindow::BuildToolBar() {
     button(start_, ToolPicture::kStart);
     button(stop_, ToolPicture::kStop);
     toolBar_->addSeparator();
-    QAction* clearLog = button(
-        Mirror(*this, Action("Clear All Messages (SysLog & Alarms)"), "Clear Log"),
-        ToolPicture::kClearLog);
+    QAction* clearLog =
+        button(Mirror(*this, Action("Clear All Messages (SysLog & Alarms)"), "Clear Log"),
+               ToolPicture::kClearLog);
     auto* clearMenu = new QMenu(this);
-    for (const char* text :
-         {"Clear All Messages (SysLog & Alarms)", "Clear SysLog Messages", "Clear Alarm Messages"}) {
+    for (const char* text : {"Clear All Messages (SysLog & Alarms)", "Clear SysLog Messages",
+                             "Clear Alarm Messages"}) {
         clearMenu->addAction(Action(text));
     }
     auto* clearButton = static_cast<QToolButton*>(toolBar_->widgetForAction(clearLog));

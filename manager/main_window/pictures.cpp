@@ -137,32 +137,11 @@ QIcon DrawToolPicture(ToolPicture picture) {
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    switch (picture) {
-        case ToolPicture::kScheduling:
-            DrawScheduling(painter);
-            break;
-        case ToolPicture::kStart:
-            DrawStart(painter);
-            break;
-        case ToolPicture::kStop:
-            DrawStop(painter);
-            break;
-        case ToolPicture::kClearLog:
-            DrawClearLog(painter);
-            break;
-        case ToolPicture::kAlarm:
-            DrawAlarm(painter);
-            break;
-        case ToolPicture::kFiltering:
-            DrawFiltering(painter);
-            break;
-        case ToolPicture::kChart:
-            DrawChart(painter);
-            break;
-        case ToolPicture::kGeneral:
-            DrawGeneral(painter);
-            break;
-    }
+    // In the order of ToolPicture.
+    constexpr void (*kDrawings[])(QPainter&) = {DrawScheduling, DrawStart,  DrawStop,
+                                                DrawClearLog,   DrawAlarm,  DrawFiltering,
+                                                DrawChart,      DrawGeneral};
+    kDrawings[static_cast<int>(picture)](painter);
     return QIcon(pixmap);
 }
 
@@ -180,29 +159,33 @@ QIcon DrawApplicationIcon() {
     return icon;
 }
 
-QPixmap DrawSplashPicture(const QString& version) {
-    QPixmap pixmap(420, 200);
+QPixmap DrawBannerPicture(QSize size, const QString& version) {
+    QPixmap pixmap(size);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient background(0, 0, 0, 200);
+    QLinearGradient background(0, 0, 0, size.height());
     background.setColorAt(0, kBanner.lighter(130));
     background.setColorAt(1, kBanner.darker(140));
     painter.fillRect(pixmap.rect(), background);
-    DrawEmblem(painter, QRectF(24, 40, 96, 96));
+    const qreal emblem = size.height() * 0.6;
+    const qreal top = (size.height() - emblem) / 2;
+    DrawEmblem(painter, QRectF(top, top, emblem, emblem));
+    const qreal left = top * 2 + emblem;
+    const qreal middle = size.height() / 2.0;
     painter.setPen(Qt::white);
     QFont title = painter.font();
     title.setPointSize(26);
     title.setBold(true);
     painter.setFont(title);
-    painter.drawText(QRectF(140, 48, 270, 48), Qt::AlignLeft | Qt::AlignVCenter, "Trevalon");
+    painter.drawText(QRectF(left, middle - 52, size.width() - left, 48),
+                     Qt::AlignLeft | Qt::AlignVCenter, "Trevalon");
     QFont line = painter.font();
     line.setPointSize(10);
     line.setBold(false);
     painter.setFont(line);
-    painter.drawText(QRectF(142, 98, 270, 24), Qt::AlignLeft | Qt::AlignVCenter,
+    painter.drawText(QRectF(left + 2, middle, size.width() - left, 24),
+                     Qt::AlignLeft | Qt::AlignVCenter,
                      QString("Syslog server with alarming, v%1").arg(version));
-    painter.drawText(QRectF(0, 170, 410, 24), Qt::AlignRight | Qt::AlignVCenter,
-                     "Starting...");
     return pixmap;
 }
 

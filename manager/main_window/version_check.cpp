@@ -83,7 +83,8 @@ std::optional<std::string> Fetch(const std::string& url, std::stop_token stop) {
 }  // namespace
 
 std::optional<std::string> PublishedVersion(std::string_view body, std::string_view product) {
-    const QByteArray document = QByteArray(body.data(), static_cast<qsizetype>(body.size())).trimmed();
+    const QByteArray document =
+        QByteArray(body.data(), static_cast<qsizetype>(body.size())).trimmed();
     // The whole document must be well formed before anything in it counts.
     QXmlStreamReader check(document);
     while (!check.atEnd()) {
@@ -96,7 +97,8 @@ std::optional<std::string> PublishedVersion(std::string_view body, std::string_v
     if (!reader.readNextStartElement()) {
         return std::nullopt;
     }
-    const QString wanted = QString::fromUtf8(product.data(), static_cast<qsizetype>(product.size()));
+    const QString wanted =
+        QString::fromUtf8(product.data(), static_cast<qsizetype>(product.size()));
     while (reader.readNextStartElement()) {
         if (reader.name() != wanted) {
             reader.skipCurrentElement();

@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include "manager/dialogs/about_window.h"
+#include "manager/dialogs/scheduling_dialog.h"
 #include "manager/main_window/main_window.h"
 
 namespace trevalon {
@@ -21,7 +22,9 @@ void Wire(MainWindow& window, const char* text, Make make) {
 
 }  // namespace
 
-void WireDialogs(MainWindow& window) {
+void WireDialogs(MainWindow& window, SyslogEngine& engine) {
+    Wire<SchedulingDialog>(window, "Scheduling",
+                           [&window, &engine] { return new SchedulingDialog(window, engine); });
     Wire<AboutWindow>(window, "About...", [&window] { return new AboutWindow(window); });
 }
 

@@ -6,7 +6,8 @@
 namespace trevalon {
 
 class MainWindow;
+class SyslogEngine;
 
-void WireDialogs(MainWindow& window);
+void WireDialogs(MainWindow& window, SyslogEngine& engine);
 
 }  // namespace trevalon

@@ -74,14 +74,14 @@ void SizeWindow(MainWindow& window, const EngineSettings& settings) {
     } else {
         window.resize(1024, 768);
     }
-    window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
-                                           available));
+    window.setGeometry(
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(), available));
 }
 
 // A borderless picture over the starting window, gone after a few seconds without holding up
 // the event loop (and so the reception).
 void ShowSplash(QWidget& window) {
-    auto* splash = new QSplashScreen(DrawSplashPicture(kProgramVersion));
+    auto* splash = new QSplashScreen(DrawBannerPicture(QSize(420, 200), kProgramVersion));
     splash->setAttribute(Qt::WA_DeleteOnClose);
     splash->show();
     QTimer::singleShot(kSplashMilliseconds, splash, &QWidget::close);
@@ -133,7 +133,7 @@ int RunManager(QApplication& application, EndRequest& end) {
         });
         end.SetHandler([&loop, &window] { loop.Post([&window] { window.close(); }); });
 
-        WireDialogs(window);
+        WireDialogs(window, engine);
         window.EnableMainControls(false);
         loginNeeded = !engine.Bootstrap();
         const SettingsSnapshot loaded = engine.Settings();

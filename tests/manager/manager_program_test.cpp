@@ -29,8 +29,8 @@ TEST(ManagerProgram, ReceivesIntoFileAndTableRefusesASecondInstanceAndEndsOnSigt
     testing::TempInstallation installation;
     ASSERT_NO_FATAL_FAILURE(testing::RequireServer(installation));
     testing::CreateSystemDatabase();
-    const std::string marker = "mgr" + std::to_string(getpid()) + "x" +
-                               std::to_string(LocalNow().second) + "y";
+    const std::string marker =
+        "mgr" + std::to_string(getpid()) + "x" + std::to_string(LocalNow().second) + "y";
     testing::WriteWholeFile(installation.ConfFolder() + "SysInit.ini",
                             "[System]\nSysLogPort=0\nSysLogTCPEnable=1\nSysLogTCPPort=0\n"
                             "SysLogMessageIPType=2\nVersionCheckURL=\n" +
@@ -48,8 +48,8 @@ TEST(ManagerProgram, ReceivesIntoFileAndTableRefusesASecondInstanceAndEndsOnSigt
 
     ProgramProcess second(installation, command);
     second.Start();
-    ASSERT_TRUE(second.WaitForLog("[WARMING] ERR00001 : The application is already startup.",
-                                  kPatience))
+    ASSERT_TRUE(
+        second.WaitForLog("[WARMING] ERR00001 : The application is already startup.", kPatience))
         << second.Log();
     // Its warning waits for a click; the signal ends it as well.
     EXPECT_EQ(second.Terminate(), 0);
@@ -68,8 +68,9 @@ TEST(ManagerProgram, ReceivesIntoFileAndTableRefusesASecondInstanceAndEndsOnSigt
     ASSERT_TRUE(Eventually(
         [&] {
             const std::string file = testing::ReadWholeFile(fileName);
-            return file.find(year + "-03-14 08:00:04 [127.0.0.1] [Local Use Zero] "
-                                    "[Informational]  " +
+            return file.find(year +
+                             "-03-14 08:00:04 [127.0.0.1] [Local Use Zero] "
+                             "[Informational]  " +
                              marker + "-udp\r\n") != std::string::npos &&
                    file.find("[127.0.0.1] [User Level] [Error] " + marker + "-tcp\r\n") !=
                        std::string::npos;
@@ -97,8 +98,9 @@ TEST(ManagerProgram, ReceivesIntoFileAndTableRefusesASecondInstanceAndEndsOnSigt
         << log;
     EXPECT_EQ(log.find("[ERROR]"), std::string::npos) << log;
     // The window's size was written back at the end.
-    EXPECT_NE(testing::ReadWholeFile(installation.ConfFolder() + "SysInit.ini").find("WindowWidth="),
-              std::string::npos);
+    EXPECT_NE(
+        testing::ReadWholeFile(installation.ConfFolder() + "SysInit.ini").find("WindowWidth="),
+        std::string::npos);
 }
 
 }  // namespace

@@ -165,10 +165,10 @@ TEST(MainWindow, ToolBarHelpAnimationAndVersionCheck) {
     std::filesystem::copy_file(TREVALON_ANIMATION_FILE,
                                installation.AppPath() + "/bin/Varnholt.gif");
     testing::HttpTestPeer web([](const testing::HttpRequestRecord&, std::size_t) {
-        return testing::HttpReply{testing::HttpResponse(
-            200, "OK", "Content-Type: text/xml\r\n",
-            "  <products><Other><version>9.9</version></Other>"
-            "<Trevalon><version> 4.2.0 </version></Trevalon></products>\n")};
+        return testing::HttpReply{
+            testing::HttpResponse(200, "OK", "Content-Type: text/xml\r\n",
+                                  "  <products><Other><version>9.9</version></Other>"
+                                  "<Trevalon><version> 4.2.0 </version></Trevalon></products>\n")};
     });
     EngineSettings settings = installation.Settings();
     settings.System.VersionCheckURL = "127.0.0.1:" + std::to_string(web.Port()) + "/version.xml";
