@@ -3,23 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/service_unit.h"
 #include "foundation/engine_settings.h"
 #include "platform/service_control.h"
 #include "service/command_line.h"
 
 namespace trevalon {
-
-// The system user the installed service runs as.
-inline constexpr const char* kServiceUser = "trevalon";
-
-// The unit for this installation: the folders the service writes are its log folder and the
-// folder of its syslog files; home folders stay hidden unless the installation lives in one.
-platform::ServiceUnit UnitForInstallation(const EngineSettings& settings,
-                                          const std::string& executablePath);
-// What the service must be able to read: the program, the driver library and, when present,
-// the settings file and the machine's registry hive.
-std::vector<std::string> FilesTheServiceReads(const EngineSettings& settings,
-                                              const std::string& executablePath);
 
 // INSTALL or UNINSTALL as the command line asks; prints the outcome and returns the exit status.
 int RegisterService(const ServiceCommandLine& line, const EngineSettings& settings,

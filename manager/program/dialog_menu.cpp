@@ -2,7 +2,12 @@
 
 #include <QAction>
 
+#include <filesystem>
+
+#include "engine/service_unit.h"
+#include "foundation/app_paths.h"
 #include "manager/dialogs/about_window.h"
+#include "manager/dialogs/options_dialog.h"
 #include "manager/dialogs/scheduling_dialog.h"
 #include "manager/main_window/main_window.h"
 
@@ -20,11 +25,32 @@ void Wire(MainWindow& window, const char* text, Make make) {
     });
 }
 
+// "Run as window service": this installation's TrevalonService registered as the systemd unit,
+// or removed. An existing unit stays as it is. Failures are not reported: a desktop user without
+// the rights meets them on every save.
+void RegisterServiceUnit(const EngineSettings& settings, bool install) {
+    const platform::ServiceControl control;
+    if (!install) {
+        control.Uninstall();
+        return;
+    }
+    std::error_code ignored;
+    if (std::filesystem::exists(control.UnitPath(), ignored)) {
+        return;
+    }
+    const std::string program = InstallationFolder(settings.AppPath, "bin") + "TrevalonService";
+    control.Install(UnitForInstallation(settings, program),
+                    FilesTheServiceReads(settings, program));
+}
+
 }  // namespace
 
 void WireDialogs(MainWindow& window, SyslogEngine& engine) {
     Wire<SchedulingDialog>(window, "Scheduling",
                            [&window, &engine] { return new SchedulingDialog(window, engine); });
+    Wire<OptionsDialog>(window, "General", [&window, &engine] {
+        return new OptionsDialog(window, engine, RegisterServiceUnit);
+    });
     Wire<AboutWindow>(window, "About...", [&window] { return new AboutWindow(window); });
 }
 

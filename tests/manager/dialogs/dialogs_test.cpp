@@ -1,17 +1,24 @@
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
+#include "foundation/settings_file.h"
 #include "manager/dialogs/about_window.h"
 #include "manager/dialogs/dialog_statements.h"
 #include "manager/dialogs/login_database_dialog.h"
+#include "manager/dialogs/options_dialog.h"
 #include "manager/dialogs/scheduling_dialog.h"
 #include "manager/main_window/main_window.h"
 #include "manager/main_window/qt_owner_loop.h"
@@ -19,6 +26,7 @@
 #include "tests/engine/storage/test_database_server.h"
 #include "tests/manager/gui_test_support.h"
 #include "tests/support/temp_installation.h"
+#include "ui_options_dialog.h"
 
 namespace trevalon {
 namespace {
@@ -179,6 +187,111 @@ TEST(SchedulingDialog, ShowsTheTableSwitchesDaysAndHoursAndWritesEveryHour) {
     EXPECT_TRUE(dialog->ApplyButton().isEnabled());
     EXPECT_NE(testing::DiagnosticLogText(installation).find("[ERROR] ERR90101 : "),
               std::string::npos);
+}
+
+// A file with values the lists do not offer: they show and survive a save. Every check refuses
+// its field on its page; a valid save registers the service, publishes and writes the settings;
+// Default fills the defaults and Cancel stores nothing.
+TEST(OptionsDialog, ChecksEachFieldSavesPublishesAndKeepsWhatTheListsDoNotOffer) {
+    testing::GuiApplication();
+    testing::TempInstallation installation;
+    const std::string ini = installation.ConfFolder() + "SysInit.ini";
+    testing::WriteWholeFile(ini,
+                            "[System]\nShowLogItem=0\n[System Log]\nHouseKeepDay=1500\n"
+                            "[Message]\nKernel=Pink\n");
+    EngineSettings settings = installation.Settings();
+    ReadSettingsFile(settings);
+    QtOwnerLoop loop;
+    SyslogEngine engine(loop, settings, PipelineVariant::Manager());
+    MainWindow window(engine);
+    std::vector<bool> registrations;
+    auto* dialog = new OptionsDialog(window, engine, [&](const EngineSettings&, bool install) {
+        registrations.push_back(install);
+    });
+    const std::string elsewhere = installation.AppPath() + "/elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    dialog->SetFileChooser([&](const QString& title, const QString&, const QString& name) {
+        EXPECT_EQ(title, "Please select the backup SysLog file path.");
+        return QString::fromStdString(elsewhere + "/") + name;
+    });
+    dialog->show();
+    dialog->activateWindow();
+    ASSERT_TRUE(testing::ProcessUntil([&] { return dialog->isActiveWindow(); }));
+    Ui::OptionsDialog& form = dialog->Form();
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Updating the settings.");
+    EXPECT_EQ(form.numberOfLogs->currentText(), "0 (no limit)");
+    EXPECT_EQ(form.systemLogHouseKeep->currentText(), "1500");
+    EXPECT_EQ(dialog->Colour(0).currentText(), "Black");
+    EXPECT_FALSE(form.apply->isEnabled());
+    testing::SaveScreenshot(*dialog, "options_dialog");
+
+    const struct {
+        QLineEdit* field;
+        const char* text;
+        int page;
+        const char* message;
+    } refusals[] = {
+        {form.udpPort, "0", 1, "SysLog UDP Port is invalid integer or empty."},
+        {form.udpPort, "65536", 1, "SysLog UDP Port is invalid integer or empty."},
+        {form.bufferSize, "8k", 1, "SysLog UDP Buffer Size is invalid integer or empty."},
+        {form.bufferSize, "4096", 1, "SysLog UDP Buffer Size must be at least 8192KB."},
+        {form.tcpPort, "", 1, "SysLog TCP Port is invalid integer or empty."},
+        {form.tcpTimeout, "5s", 1, "SysLog TCP Connection Timeout is invalid integer or empty."},
+        {form.maxConcurrent, "", 2, "Max Concurrent Alarms is invalid integer or empty."},
+        {form.queuingAlarms, "x", 2, "No. of Queuing Alarms is invalid integer or empty."},
+        {form.queuingTime, "1.5", 2, "Alarm Queuing Time is invalid integer or empty."},
+        {form.host, "", 3, "Database Host field is empty."},
+        {form.port, "33o6", 3, "Database Port is invalid integer or empty."},
+    };
+    for (const auto& refusal : refusals) {
+        const QString kept = refusal.field->text();
+        form.pages->setCurrentIndex(refusal.page);
+        QTest::mouseClick(refusal.field, Qt::LeftButton);
+        ASSERT_TRUE(form.apply->isEnabled());
+        refusal.field->setText(refusal.text);
+        form.pages->setCurrentIndex(0);
+        QTest::mouseClick(form.apply, Qt::LeftButton);
+        auto* box = dialog->findChild<QMessageBox*>();
+        ASSERT_NE(box, nullptr) << refusal.message;
+        EXPECT_EQ(box->text(), refusal.message);
+        EXPECT_EQ(form.pages->currentIndex(), refusal.page) << refusal.message;
+        box->close();
+        delete box;
+        refusal.field->setText(kept);
+    }
+    EXPECT_TRUE(registrations.empty());
+
+    form.pages->setCurrentIndex(4);
+    QTest::mouseClick(form.choosePath, Qt::LeftButton);
+    EXPECT_EQ(form.filePath->text().toStdString(), elsewhere + "/");
+    dialog->Colour(0).setCurrentText("Red");
+    form.bufferSize->setText("8192");
+    form.pages->setCurrentIndex(0);
+    // On the box's caption: the row is wider than what a click ticks.
+    QTest::mouseClick(form.runAsService, Qt::LeftButton, {},
+                      QPoint(10, form.runAsService->height() / 2));
+    QTest::mouseClick(form.apply, Qt::LeftButton);
+    EXPECT_EQ(dialog->Status().currentMessage(), "Option settings saved.");
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Option settings saved.");
+    EXPECT_FALSE(form.apply->isEnabled());
+    EXPECT_EQ(registrations, std::vector<bool>{true});
+    EXPECT_EQ(engine.Settings()->MessageColours[0], "Red");
+    EXPECT_EQ(engine.Settings()->FileBackup.FilenamePath, elsewhere + "/");
+    const std::string saved = testing::ReadWholeFile(ini);
+    for (const char* line : {"ShowLogItem=0\n", "Kernel=Red\n", "HouseKeepDay=1500\n",
+                             "runAsWinService=1\n", "SysLogBufferSize=8192\n"}) {
+        EXPECT_NE(saved.find(line), std::string::npos) << line << saved;
+    }
+
+    QTest::mouseClick(form.defaults, Qt::LeftButton);
+    EXPECT_EQ(form.udpPort->text(), "514");
+    EXPECT_FALSE(form.fileEnable->isChecked());
+    EXPECT_FALSE(form.fileName->isEnabled());
+    EXPECT_EQ(form.numberOfLogs->currentText(), "100");
+    EXPECT_TRUE(window.statusBar()->currentMessage().startsWith("Reset the settings to default."));
+    QTest::mouseClick(form.cancel, Qt::LeftButton);
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Updating option settings cancel.");
+    EXPECT_EQ(testing::ReadWholeFile(ini), saved);
 }
 
 }  // namespace
