@@ -23,17 +23,23 @@ namespace {
 constexpr int kLargestListNumber = 999;
 constexpr int kSmallestBufferSize = 8192;
 
-// A list of the numbers 1 to 999 showing `stored`; a stored number outside that range gets an
-// entry of its own at the top, so that saving without touching the list keeps it.
-void FillNumberList(QComboBox& list, int stored, const QString& outsideCaption) {
+// A list of the numbers 1 to 999 showing `stored`, none selected when it is outside them.
+void FillNumberList(QComboBox& list, int stored) {
     list.clear();
-    if (stored < 1 || stored > kLargestListNumber) {
-        list.addItem(outsideCaption, stored);
-    }
     for (int number = 1; number <= kLargestListNumber; ++number) {
         list.addItem(QString::number(number), number);
     }
     list.setCurrentIndex(list.findData(stored));
+}
+
+// The row cap's list: a stored cap outside 1-999 (0 is "no cap") gets an entry of its own at the
+// top, so that saving without touching the list keeps it.
+void FillRowCapList(QComboBox& list, int stored) {
+    FillNumberList(list, stored);
+    if (list.currentIndex() < 0) {
+        list.insertItem(0, stored == 0 ? QString("0 (no limit)") : QString::number(stored), stored);
+        list.setCurrentIndex(0);
+    }
 }
 
 int ListNumber(const QComboBox& list) {
@@ -145,8 +151,7 @@ void OptionsDialog::Fill(const EngineSettings& settings) {
     f.runAsTray->setChecked(system.RunAsService);
     f.runAsService->setChecked(system.RunAsWinService);
     f.systemLogFilename->setText(Text(settings.SystemLog.Filename));
-    FillNumberList(*f.systemLogHouseKeep, settings.SystemLog.HouseKeepDay,
-                   QString::number(settings.SystemLog.HouseKeepDay));
+    FillNumberList(*f.systemLogHouseKeep, settings.SystemLog.HouseKeepDay);
 
     f.udpEnable->setChecked(system.SysLogUDPEnable);
     f.udpPort->setText(Text(system.SysLogPort));
@@ -156,9 +161,7 @@ void OptionsDialog::Fill(const EngineSettings& settings) {
     f.tcpPort->setText(Text(system.SysLogTCPPort));
     f.tcpTimeout->setText(QString::number(system.SysLogTCPTimeout));
 
-    FillNumberList(
-        *f.numberOfLogs, system.ShowLogItem,
-        system.ShowLogItem == 0 ? QString("0 (no limit)") : QString::number(system.ShowLogItem));
+    FillRowCapList(*f.numberOfLogs, system.ShowLogItem);
     f.maxConcurrent->setText(QString::number(settings.Alarming.NoConcurrentAlarm));
     f.queuingAlarms->setText(QString::number(settings.Alarming.NoQueuingAlarm));
     f.queuingTime->setText(QString::number(settings.Alarming.QueningSecond));
@@ -171,12 +174,10 @@ void OptionsDialog::Fill(const EngineSettings& settings) {
     f.fileEnable->setChecked(settings.FileBackup.Enable);
     f.filePath->setText(Text(settings.FileBackup.FilenamePath));
     f.fileName->setText(Text(settings.FileBackup.Filename));
-    FillNumberList(*f.fileHouseKeep, settings.FileBackup.HouseKeepDay,
-                   QString::number(settings.FileBackup.HouseKeepDay));
+    FillNumberList(*f.fileHouseKeep, settings.FileBackup.HouseKeepDay);
     f.databaseBackupEnable->setChecked(settings.DbBackup.Enable);
     f.databaseType->setText(Text(settings.DbBackup.Type));
-    FillNumberList(*f.databaseHouseKeep, settings.DbBackup.HouseKeepDay,
-                   QString::number(settings.DbBackup.HouseKeepDay));
+    FillNumberList(*f.databaseHouseKeep, settings.DbBackup.HouseKeepDay);
 
     for (std::size_t wireCode = 0; wireCode < colours_.size(); ++wireCode) {
         const int at = colours_[wireCode]->findText(Text(settings.MessageColours[wireCode]));

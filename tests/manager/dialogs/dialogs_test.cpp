@@ -31,6 +31,8 @@
 namespace trevalon {
 namespace {
 
+using namespace std::chrono_literals;
+
 QPushButton& Button(QWidget& dialog, const QString& text) {
     for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
         if (button->text() == text) {
@@ -117,13 +119,14 @@ TEST(SchedulingDialog, ShowsTheTableSwitchesDaysAndHoursAndWritesEveryHour) {
     testing::RequireServer(installation);
     testing::ScratchDatabase database(testing::TestDatabaseName("scheduling"), false);
     testing::WriteWholeFile(installation.ConfFolder() + "SysInit.ini",
-                            testing::TestDatabaseAccountSection());
+                            "[System]\nSysLogPort=0\n" + testing::TestDatabaseAccountSection());
     QtOwnerLoop loop;
-    SyslogEngine engine(loop, installation.Settings(), PipelineVariant::Manager(), EngineTimings{},
-                        database.Name());
+    SyslogEngine engine(loop, installation.Settings(), PipelineVariant::Manager(),
+                        EngineTimings{20ms, 20ms, 50ms, 1h}, database.Name());
     MainWindow window(engine);
     WireDialogs(window, engine);
     ASSERT_TRUE(engine.Bootstrap());
+    ASSERT_TRUE(testing::ProcessUntil([&] { return engine.UdpListenerActive(); }));
     DatabaseConnection& table = engine.DataModule().Connection();
     table.Execute("update scheduling set sun=\"on\" where schedule_time=5");
     window.show();
@@ -175,9 +178,15 @@ TEST(SchedulingDialog, ShowsTheTableSwitchesDaysAndHoursAndWritesEveryHour) {
     window.Action("Scheduling")->trigger();
     EXPECT_TRUE(dialog->Cell(0, 0).isChecked());
 
-    table.Execute("rename table scheduling to scheduling_gone");
+    // Nothing scheduled: the running engine's next check stops reception.
     dialog->activateWindow();
     ASSERT_TRUE(testing::ProcessUntil([&] { return dialog->isActiveWindow(); }));
+    QTest::mouseClick(&Button(*dialog, "Clear All"), Qt::LeftButton);
+    ASSERT_TRUE(testing::ProcessUntil([&] { return dialog->ApplyButton().isEnabled(); }));
+    QTest::mouseClick(&dialog->ApplyButton(), Qt::LeftButton);
+    EXPECT_TRUE(testing::ProcessUntil([&] { return !engine.UdpListenerActive(); }));
+
+    table.Execute("rename table scheduling to scheduling_gone");
     QTest::mouseClick(&Button(*dialog, "Select All"), Qt::LeftButton);
     ASSERT_TRUE(testing::ProcessUntil([&] { return dialog->ApplyButton().isEnabled(); }));
     QTest::mouseClick(&dialog->ApplyButton(), Qt::LeftButton);
@@ -198,7 +207,7 @@ TEST(OptionsDialog, ChecksEachFieldSavesPublishesAndKeepsWhatTheListsDoNotOffer)
     const std::string ini = installation.ConfFolder() + "SysInit.ini";
     testing::WriteWholeFile(ini,
                             "[System]\nShowLogItem=0\n[System Log]\nHouseKeepDay=1500\n"
-                            "[Message]\nKernel=Pink\n");
+                            "[Message]\nKernel=Pink\nUserLevel=Pink\n");
     EngineSettings settings = installation.Settings();
     ReadSettingsFile(settings);
     QtOwnerLoop loop;
@@ -220,10 +229,13 @@ TEST(OptionsDialog, ChecksEachFieldSavesPublishesAndKeepsWhatTheListsDoNotOffer)
     Ui::OptionsDialog& form = dialog->Form();
     EXPECT_EQ(window.statusBar()->currentMessage(), "Updating the settings.");
     EXPECT_EQ(form.numberOfLogs->currentText(), "0 (no limit)");
-    EXPECT_EQ(form.systemLogHouseKeep->currentText(), "1500");
-    EXPECT_EQ(dialog->Colour(0).currentText(), "Black");
+    EXPECT_EQ(form.systemLogHouseKeep->currentIndex(), -1);
+    EXPECT_EQ(dialog->Colour(1).currentText(), "Black");
     EXPECT_FALSE(form.apply->isEnabled());
-    testing::SaveScreenshot(*dialog, "options_dialog");
+    for (int page = 0; page < form.pages->count(); ++page) {
+        form.pages->setCurrentIndex(page);
+        testing::SaveScreenshot(*dialog, QString("options_dialog_page_%1").arg(page));
+    }
 
     const struct {
         QLineEdit* field;
@@ -277,11 +289,24 @@ TEST(OptionsDialog, ChecksEachFieldSavesPublishesAndKeepsWhatTheListsDoNotOffer)
     EXPECT_EQ(registrations, std::vector<bool>{true});
     EXPECT_EQ(engine.Settings()->MessageColours[0], "Red");
     EXPECT_EQ(engine.Settings()->FileBackup.FilenamePath, elsewhere + "/");
-    const std::string saved = testing::ReadWholeFile(ini);
-    for (const char* line : {"ShowLogItem=0\n", "Kernel=Red\n", "HouseKeepDay=1500\n",
+    const std::string firstSave = testing::ReadWholeFile(ini);
+    for (const char* line : {"ShowLogItem=0\n", "Kernel=Red\n", "UserLevel=Black\n",
                              "runAsWinService=1\n", "SysLogBufferSize=8192\n"}) {
-        EXPECT_NE(saved.find(line), std::string::npos) << line << saved;
+        EXPECT_NE(firstSave.find(line), std::string::npos) << line << firstSave;
     }
+    EngineSettings reread = installation.Settings();
+    ReadSettingsFile(reread);
+    EXPECT_EQ(reread.SystemLog.HouseKeepDay, 7);
+
+    // A new row cap acts on the live list at once.
+    form.pages->setCurrentIndex(2);
+    form.numberOfLogs->setCurrentText("1");
+    form.pages->setCurrentIndex(3);
+    QTest::mouseClick(form.host, Qt::LeftButton);
+    QTest::mouseClick(form.apply, Qt::LeftButton);
+    window.Messages().AddOnTop({QStringList{"a"}, QStringList{"b"}});
+    EXPECT_EQ(window.Messages().rowCount(), 1);
+    const std::string saved = testing::ReadWholeFile(ini);
 
     QTest::mouseClick(form.defaults, Qt::LeftButton);
     EXPECT_EQ(form.udpPort->text(), "514");
