@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -76,12 +75,7 @@ void LoginDatabaseDialog::Connect() {
     bool whole = false;
     port_->text().toInt(&whole);
     if (!whole) {
-        auto* box = new QMessageBox(QMessageBox::Information, windowTitle(),
-                                    QString("%1 is invalid integer or empty.").arg("Database Port"),
-                                    QMessageBox::Ok, this);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
-        port_->setFocus();
+        Inform(QString("%1 is invalid integer or empty.").arg("Database Port"), *port_);
         return;
     }
     EngineSettings settings = *engine_.Settings();

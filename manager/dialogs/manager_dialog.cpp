@@ -1,8 +1,10 @@
 #include "manager/dialogs/manager_dialog.h"
 
+#include <QMessageBox>
 #include <QScreen>
 #include <QShowEvent>
 
+#include "foundation/diagnostic_log.h"
 #include "manager/main_window/main_window.h"
 
 namespace trevalon {
@@ -25,6 +27,23 @@ void ManagerDialog::showEvent(QShowEvent* event) {
 void ManagerDialog::closeEvent(QCloseEvent* event) {
     window_.EnableMainControls(true);
     QDialog::closeEvent(event);
+}
+
+void ManagerDialog::Inform(const QString& text, QWidget& field) {
+    auto* box =
+        new QMessageBox(QMessageBox::Information, windowTitle(), text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    field.setFocus();
+}
+
+void ManagerDialog::ReportFailure(const char* code, const std::exception& error) {
+    const std::string text = std::string(code) + " : " + error.what();
+    WriteDiagnostic(text, kLevelError);
+    auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(), QString::fromStdString(text),
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 }  // namespace trevalon

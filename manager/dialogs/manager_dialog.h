@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include <exception>
+
 namespace trevalon {
 
 class MainWindow;
@@ -18,6 +20,11 @@ class ManagerDialog : public QDialog {
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     MainWindow& Window() { return window_; }
+
+    // A check that failed: an information box, and the focus on the field to mend.
+    void Inform(const QString& text, QWidget& field);
+    // A database failure: "<code> : <the error>" in an error box and in the log at ERROR.
+    void ReportFailure(const char* code, const std::exception& error);
 
   private:
     MainWindow& window_;

@@ -2,7 +2,6 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QPainter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -211,11 +210,7 @@ bool OptionsDialog::Valid() {
                 f.pages->setCurrentWidget(page);
             }
         }
-        auto* box = new QMessageBox(QMessageBox::Information, windowTitle(), message,
-                                    QMessageBox::Ok, this);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
-        field.setFocus();
+        Inform(message, field);
         return false;
     };
     const auto invalid = [](const char* name) {

@@ -5,7 +5,6 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -13,7 +12,6 @@
 #include <exception>
 
 #include "engine/syslog_engine.h"
-#include "foundation/diagnostic_log.h"
 #include "manager/main_window/main_window.h"
 
 namespace trevalon {
@@ -156,7 +154,7 @@ void SchedulingDialog::Load() {
             }
         }
     } catch (const std::exception& error) {
-        ShowFailure("ERR90100", error.what());
+        ReportFailure("ERR90100", error);
     }
     status_->showMessage("You can update schedule now.");
 }
@@ -172,7 +170,7 @@ void SchedulingDialog::Apply() {
                 dialog_statements::UpdateSchedulingHour(hour, days));
         }
     } catch (const std::exception& error) {
-        ShowFailure("ERR90101", error.what());
+        ReportFailure("ERR90101", error);
         return;
     }
     status_->showMessage("The new scheduling has been saved and will be effective now.");
@@ -185,15 +183,6 @@ void SchedulingDialog::SetAll(bool ticked) {
             cell->setChecked(ticked);
         }
     }
-}
-
-void SchedulingDialog::ShowFailure(const char* code, const char* what) {
-    const std::string text = std::string(code) + " : " + what;
-    WriteDiagnostic(text, kLevelError);
-    auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(), QString::fromStdString(text),
-                                QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
 }
 
 }  // namespace trevalon

@@ -33,7 +33,6 @@ class SchedulingDialog final : public ManagerDialog {
     void Load();
     void Apply();
     void SetAll(bool ticked);
-    void ShowFailure(const char* code, const char* what);
 
     SyslogEngine& engine_;
     std::array<std::array<QCheckBox*, dialog_statements::kDays>, dialog_statements::kHours>

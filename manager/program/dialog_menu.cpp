@@ -1,12 +1,15 @@
 #include "manager/program/dialog_menu.h"
 
 #include <QAction>
+#include <QPointer>
 
 #include <filesystem>
 
 #include "engine/service_unit.h"
 #include "foundation/app_paths.h"
 #include "manager/dialogs/about_window.h"
+#include "manager/dialogs/contact_groups_dialog.h"
+#include "manager/dialogs/contacts_dialog.h"
 #include "manager/dialogs/options_dialog.h"
 #include "manager/dialogs/scheduling_dialog.h"
 #include "manager/main_window/main_window.h"
@@ -14,15 +17,19 @@
 namespace trevalon {
 namespace {
 
-// `text`'s menu item shows the window of type Window, made by `make` the first time.
+// `text`'s menu item shows the window of type Window, made by `make` the first time and kept
+// by the main window, which owns it.
 template <typename Window, typename Make>
 void Wire(MainWindow& window, const char* text, Make make) {
     QAction* action = window.Action(text);
     action->setEnabled(true);
-    QObject::connect(action, &QAction::triggered, &window, [&window, make] {
-        auto* shown = window.findChild<Window*>();
-        (shown != nullptr ? shown : make())->show();
-    });
+    QObject::connect(action, &QAction::triggered, &window,
+                     [make, shown = QPointer<Window>()]() mutable {
+                         if (shown.isNull()) {
+                             shown = make();
+                         }
+                         shown->show();
+                     });
 }
 
 // "Run as window service": this installation's TrevalonService registered as the systemd unit,
@@ -50,6 +57,11 @@ void WireDialogs(MainWindow& window, SyslogEngine& engine) {
                            [&window, &engine] { return new SchedulingDialog(window, engine); });
     Wire<OptionsDialog>(window, "General", [&window, &engine] {
         return new OptionsDialog(window, engine, RegisterServiceUnit);
+    });
+    Wire<ContactsDialog>(window, "Contact Options",
+                         [&window, &engine] { return new ContactsDialog(window, engine); });
+    Wire<ContactGroupsDialog>(window, "Contact Group Options", [&window, &engine] {
+        return new ContactGroupsDialog(window, engine);
     });
     Wire<AboutWindow>(window, "About...", [&window] { return new AboutWindow(window); });
 }

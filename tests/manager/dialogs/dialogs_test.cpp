@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -9,6 +10,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeView>
 
 #include <filesystem>
 
@@ -16,6 +18,9 @@
 
 #include "foundation/settings_file.h"
 #include "manager/dialogs/about_window.h"
+#include "manager/dialogs/contact_group_picker.h"
+#include "manager/dialogs/contact_groups_dialog.h"
+#include "manager/dialogs/contacts_dialog.h"
 #include "manager/dialogs/dialog_statements.h"
 #include "manager/dialogs/login_database_dialog.h"
 #include "manager/dialogs/options_dialog.h"
@@ -40,6 +45,19 @@ QPushButton& Button(QWidget& dialog, const QString& text) {
         }
     }
     throw std::runtime_error("no button " + text.toStdString());
+}
+
+// The dialog `menuItem` shows, as the user opens it. The dialogs carry no Q_OBJECT, so Qt's
+// findChild would take any dialog for one of them.
+template <typename Dialog>
+Dialog* OpenDialog(MainWindow& window, const QString& menuItem) {
+    window.Action(menuItem)->trigger();
+    for (QDialog* dialog : window.findChildren<QDialog*>()) {
+        if (auto* found = dynamic_cast<Dialog*>(dialog); found != nullptr && found->isVisible()) {
+            return found;
+        }
+    }
+    return nullptr;
 }
 
 void Type(QLineEdit& field, const QString& text) {
@@ -131,8 +149,7 @@ TEST(SchedulingDialog, ShowsTheTableSwitchesDaysAndHoursAndWritesEveryHour) {
     table.Execute("update scheduling set sun=\"on\" where schedule_time=5");
     window.show();
 
-    window.Action("Scheduling")->trigger();
-    auto* dialog = window.findChild<SchedulingDialog*>();
+    auto* dialog = OpenDialog<SchedulingDialog>(window, "Scheduling");
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(window.menuBar()->isEnabled());
     EXPECT_FALSE(dialog->ApplyButton().isEnabled());
@@ -317,6 +334,115 @@ TEST(OptionsDialog, ChecksEachFieldSavesPublishesAndKeepsWhatTheListsDoNotOffer)
     QTest::mouseClick(form.cancel, Qt::LeftButton);
     EXPECT_EQ(window.statusBar()->currentMessage(), "Updating option settings cancel.");
     EXPECT_EQ(testing::ReadWholeFile(ini), saved);
+}
+
+// The message box a check or failure opened, closed; its text.
+QString TakeBox(QWidget& dialog) {
+    auto* box = dialog.findChild<QMessageBox*>();
+    if (box == nullptr) {
+        return QString();
+    }
+    const QString text = box->text();
+    box->close();
+    delete box;
+    return text;
+}
+
+void DoubleClickRow(QTreeView& list, int row) {
+    const QPoint at = list.visualRect(list.model()->index(row, 1)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+}
+
+// Persons and a group made, changed and deleted through the two dialogs as the menus open them,
+// hostile names stored exactly as typed.
+TEST(ContactDialogs, PersonsAndAGroupOfThemFromTheMenus) {
+    testing::GuiApplication();
+    testing::TempInstallation installation;
+    testing::RequireServer(installation);
+    testing::ScratchDatabase database(testing::TestDatabaseName("contacts"), false);
+    testing::WriteWholeFile(installation.ConfFolder() + "SysInit.ini",
+                            testing::TestDatabaseAccountSection());
+    QtOwnerLoop loop;
+    SyslogEngine engine(loop, installation.Settings(), PipelineVariant::Manager(), EngineTimings{},
+                        database.Name());
+    MainWindow window(engine);
+    WireDialogs(window, engine);
+    ASSERT_TRUE(engine.Bootstrap());
+    DatabaseConnection& table = engine.DataModule().Connection();
+    window.show();
+
+    auto* contacts = OpenDialog<ContactsDialog>(window, "Contact Options");
+    ASSERT_NE(contacts, nullptr);
+    EXPECT_FALSE(contacts->DeleteButton().isEnabled());
+    const auto add = [&](const QString& name, int field, const QString& address) {
+        // Pasted rather than typed: key clicks know ASCII only.
+        contacts->Field(0).setText(name);
+        Type(contacts->Field(field), address);
+        QTest::mouseClick(&contacts->SaveButton(), Qt::LeftButton);
+    };
+    add("Bob", 1, "details only");
+    EXPECT_EQ(TakeBox(*contacts), "Please provide either Email, SMS or PagerID.");
+    add("Bob", 4, "P-77");
+    EXPECT_EQ(contacts->Status().currentMessage(), "New contact person has been saved.");
+    const QString hostile = QString::fromUtf8("O'Brien \"x\" \\ 100% _y, Ünï\");");
+    add(hostile, 2, "ob@example.com");
+    add("Carol", 3, "+4712345678");
+    ASSERT_EQ(contacts->Persons().rowCount(), 3);
+    EXPECT_EQ(contacts->Persons().Row(0).value(1), "Bob");
+    EXPECT_EQ(contacts->Persons().Row(2).value(1), hostile);
+    EXPECT_EQ(QString::fromStdString(
+                  table.Query("select name from contact_person where email=\"ob@example.com\"")
+                      .Text(0, "name")),
+              hostile);
+    testing::SaveScreenshot(*contacts, "contacts_dialog");
+
+    // Carol keeps her own name, but cannot take Bob's.
+    DoubleClickRow(contacts->List(), 1);
+    EXPECT_EQ(contacts->SaveButton().text(), "Save Update");
+    EXPECT_EQ(contacts->Field(3).text(), "+4712345678");
+    QTest::mouseClick(&contacts->SaveButton(), Qt::LeftButton);
+    EXPECT_EQ(contacts->Status().currentMessage(), "The contact person has been updated.");
+    Type(contacts->Field(0), "Bob");
+    QTest::mouseClick(&contacts->SaveButton(), Qt::LeftButton);
+    EXPECT_EQ(TakeBox(*contacts), "Person Name must be unique.");
+    QTest::mouseClick(&Button(*contacts, "Cancel"), Qt::LeftButton);
+
+    auto* groups = OpenDialog<ContactGroupsDialog>(window, "Contact Group Options");
+    ASSERT_NE(groups, nullptr);
+    EXPECT_EQ(groups->Available().count(), 3);
+    EXPECT_FALSE(groups->Button("<<").isEnabled());
+    Type(groups->GroupName(), "On call");
+    QTest::mouseClick(&groups->Button("Save New"), Qt::LeftButton);
+    EXPECT_EQ(TakeBox(*groups), "Please select contact person.");
+    QTest::mouseClick(&groups->Button(">>"), Qt::LeftButton);
+    EXPECT_FALSE(groups->Button(">").isEnabled());
+    QTest::mouseClick(&groups->Button("Save New"), Qt::LeftButton);
+    EXPECT_EQ(groups->Status().currentMessage(), "New contact group has been saved.");
+    EXPECT_EQ(groups->Available().count(), 3);
+
+    QTest::mouseClick(&groups->Button("....."), Qt::LeftButton);
+    ContactGroupPicker* picker = groups->Picker();
+    ASSERT_NE(picker, nullptr);
+    ASSERT_EQ(picker->Groups().rowCount(), 1);
+    testing::SaveScreenshot(*picker, "contact_group_picker");
+    DoubleClickRow(picker->List(), 0);
+    EXPECT_FALSE(picker->isVisible());
+    EXPECT_EQ(groups->GroupName().text(), "On call");
+    EXPECT_EQ(groups->Selected().count(), 3);
+    EXPECT_EQ(groups->Available().count(), 0);
+    EXPECT_EQ(groups->Status().currentMessage(), "You can update or delete this contract group.");
+    testing::SaveScreenshot(*groups, "contact_groups_dialog");
+    QTest::mouseClick(&Button(*groups, "Cancel"), Qt::LeftButton);
+
+    // Deleting Bob takes him out of the group, which keeps the other two.
+    window.Action("Contact Options")->trigger();
+    EXPECT_EQ(contacts->SaveButton().text(), "Save New");
+    DoubleClickRow(contacts->List(), 0);
+    QTest::mouseClick(&contacts->DeleteButton(), Qt::LeftButton);
+    EXPECT_EQ(contacts->Status().currentMessage(), "The contact person has been deleted.");
+    EXPECT_EQ(contacts->Persons().rowCount(), 2);
+    EXPECT_EQ(table.Query("select count(*) as n from contact_person_group").Integer(0, "n"), 2);
 }
 
 }  // namespace
