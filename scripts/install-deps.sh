@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   mariadb-server mariadb-client libmariadb3 libmariadb-dev
   libcurl4-openssl-dev libsnmp-dev snmptrapd python3-aiosmtpd
-  rsyslog
+  rsyslog iputils-ping
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-qpa-plugins libcap2-bin
 )
 

@@ -98,9 +98,7 @@ ContactGroupsDialog::ContactGroupsDialog(MainWindow& window, SyslogEngine& engin
     }
     buttons->addStretch();
     layout->addLayout(buttons);
-    status_ = new QStatusBar;
-    status_->setSizeGripEnabled(false);
-    layout->addWidget(status_);
+    layout->addWidget(&StatusBar());
     resize(520, 400);
 
     connect(pick, &QPushButton::clicked, this, [this] { OpenPicker(); });
@@ -145,11 +143,6 @@ void ContactGroupsDialog::closeEvent(QCloseEvent* event) {
         picker_->hide();
     }
     ManagerDialog::closeEvent(event);
-}
-
-void ContactGroupsDialog::Say(const QString& text) {
-    Window().SetStatus(text);
-    status_->showMessage(text);
 }
 
 void ContactGroupsDialog::Clear() {

@@ -11,7 +11,6 @@
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class QStatusBar;
 
 namespace trevalon {
 
@@ -28,12 +27,11 @@ class ContactGroupsDialog final : public ManagerDialog {
     QPushButton& Button(const QString& text);
     // Null until "....." first opened it.
     ContactGroupPicker* Picker() { return picker_; }
-    QStatusBar& Status() { return *status_; }
+    QStatusBar& Status() { return StatusBar(); }
 
   private:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void Say(const QString& text);
     // Identifier 0, the name empty, nobody selected, everybody available.
     void Clear();
     void NewMode();
@@ -50,7 +48,6 @@ class ContactGroupsDialog final : public ManagerDialog {
     QListWidget* selected_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* delete_ = nullptr;
-    QStatusBar* status_ = nullptr;
     ContactGroupPicker* picker_ = nullptr;
     // The group being edited; 0 for a new one.
     std::int64_t id_ = 0;

@@ -85,9 +85,7 @@ ContactsDialog::ContactsDialog(MainWindow& window, SyslogEngine& engine)
     list_->header()->setStretchLastSection(false);
     groupLayout->addWidget(list_);
     layout->addWidget(group, 1);
-    status_ = new QStatusBar;
-    status_->setSizeGripEnabled(false);
-    layout->addWidget(status_);
+    layout->addWidget(&StatusBar());
     resize(620, 440);
 
     connect(save_, &QPushButton::clicked, this, [this] { Save(); });
@@ -107,11 +105,6 @@ void ContactsDialog::showEvent(QShowEvent* event) {
     ManagerDialog::showEvent(event);
     ClearFields();
     Refill();
-}
-
-void ContactsDialog::Say(const QString& text) {
-    Window().SetStatus(text);
-    status_->showMessage(text);
 }
 
 void ContactsDialog::ClearFields() {

@@ -12,7 +12,6 @@
 
 class QLineEdit;
 class QPushButton;
-class QStatusBar;
 class QTreeView;
 
 namespace trevalon {
@@ -29,11 +28,10 @@ class ContactsDialog final : public ManagerDialog {
     QPushButton& DeleteButton() { return *delete_; }
     QTreeView& List() { return *list_; }
     ListRowsModel& Persons() { return persons_; }
-    QStatusBar& Status() { return *status_; }
+    QStatusBar& Status() { return StatusBar(); }
 
   private:
     void showEvent(QShowEvent* event) override;
-    void Say(const QString& text);
     void ClearFields();
     void Refill();
     void Edit();
@@ -47,7 +45,6 @@ class ContactsDialog final : public ManagerDialog {
     QPushButton* save_ = nullptr;
     QPushButton* delete_ = nullptr;
     QTreeView* list_ = nullptr;
-    QStatusBar* status_ = nullptr;
     // The person being edited; 0 for a new one.
     std::int64_t id_ = 0;
 };

@@ -1,8 +1,59 @@
 #include "manager/dialogs/dialog_statements.h"
 
+#include <utility>
+#include <vector>
+
 #include "engine/storage/database_client.h"
+#include "foundation/syslog_vocabulary.h"
 
 namespace trevalon::dialog_statements {
+namespace {
+
+const char* Flag(bool on) {
+    return on ? "\"y\"" : "\"n\"";
+}
+
+std::string Id(std::int64_t id) {
+    return std::to_string(id);
+}
+
+// Every rule column but the source, in table order, each "column" and its value.
+std::vector<std::pair<std::string, std::string>> RuleValues(const RuleFields& rule) {
+    std::vector<std::pair<std::string, std::string>> values;
+    for (std::size_t at = 0; at < kFacilitiesInWireOrder.size(); ++at) {
+        values.emplace_back(FacilityRuleColumn(kFacilitiesInWireOrder[at]),
+                            Flag(rule.facilities[at]));
+    }
+    for (std::size_t at = 0; at < kSeveritiesInWireOrder.size(); ++at) {
+        values.emplace_back(SeverityRuleColumn(kSeveritiesInWireOrder[at]),
+                            Flag(rule.severities[at]));
+    }
+    for (std::size_t at = 0; at < kMethodColumns.size(); ++at) {
+        values.emplace_back(kMethodColumns[at], Flag(rule.methods[at]));
+    }
+    values.emplace_back("alarm_snmp_version", std::to_string(rule.snmpVersion));
+    values.emplace_back("alarm_snmp_trap_oid", SqlQuoted(rule.trapOid));
+    values.emplace_back("alarm_snmp_trap_community", SqlQuoted(rule.community));
+    values.emplace_back("alarm_snmp_trap_enterprise", SqlQuoted(rule.enterprise));
+    values.emplace_back("alarm_snmp_trap_username", SqlQuoted(rule.userName));
+    values.emplace_back("alarm_snmp_trap_password", SqlQuoted(rule.password));
+    return values;
+}
+
+template <std::size_t N, typename Column>
+void AppendAnyOf(std::string& condition, const std::array<bool, N>& ticked, Column column) {
+    std::string terms;
+    for (std::size_t at = 0; at < N; ++at) {
+        if (ticked[at]) {
+            terms += (terms.empty() ? "" : " or ") + column(at) + "=\"y\"";
+        }
+    }
+    if (!terms.empty()) {
+        condition += " and (" + terms + ")";
+    }
+}
+
+}  // namespace
 
 std::string UpdateSchedulingHour(int hour, const std::array<bool, kDays>& days) {
     std::string statement = "update scheduling set ";
@@ -76,6 +127,79 @@ std::string DeleteGroupsLinks(std::int64_t groupId) {
 std::string InsertGroupLink(std::int64_t personId, std::int64_t groupId) {
     return "INSERT INTO contact_person_group (contact_person_id,contact_group_id) VALUES (" +
            std::to_string(personId) + "," + std::to_string(groupId) + ")";
+}
+
+std::string SelectRule(std::int64_t id) {
+    return "select * from filtering where id=" + Id(id);
+}
+
+std::string SelectRuleContactNames(std::int64_t ruleId) {
+    return "Select contact_person.name as name from filtering_contact,contact_person where "
+           "filtering_contact.contact_person_id=contact_person.id and filtering_id=" +
+           Id(ruleId);
+}
+
+std::string RuleKeyCondition(const RuleFields& rule, bool allFacilities, bool allSeverities) {
+    std::string condition;
+    if (!allFacilities) {
+        AppendAnyOf(condition, rule.facilities,
+                    [](std::size_t at) { return FacilityRuleColumn(kFacilitiesInWireOrder[at]); });
+    }
+    if (!allSeverities) {
+        AppendAnyOf(condition, rule.severities,
+                    [](std::size_t at) { return SeverityRuleColumn(kSeveritiesInWireOrder[at]); });
+    }
+    return condition;
+}
+
+std::string CountRulesWithKey(std::string_view source, std::string_view condition) {
+    return "select count(*) as numOfRecord from filtering where ip=" + SqlQuoted(source) +
+           std::string(condition);
+}
+
+std::string SelectRulesWithKey(std::string_view source, std::string_view condition) {
+    return "select * from filtering where ip=" + SqlQuoted(source) + std::string(condition);
+}
+
+std::string InsertRule(const RuleFields& rule) {
+    std::string columns = "ip";
+    std::string values = SqlQuoted(rule.source);
+    for (const auto& [column, value] : RuleValues(rule)) {
+        columns += "," + column;
+        values += "," + value;
+    }
+    return "insert into filtering (" + columns + ") values (" + values + ")";
+}
+
+std::string UpdateRule(std::int64_t id, const RuleFields& rule) {
+    std::string statement = "update filtering set ";
+    for (const auto& [column, value] : RuleValues(rule)) {
+        statement += column + "=" + value + ",";
+    }
+    return statement + "ip=" + SqlQuoted(rule.source) + " where id=" + Id(id);
+}
+
+std::string DeleteRule(std::int64_t id) {
+    return "delete from filtering where id=" + Id(id);
+}
+
+std::string DeleteRuleContacts(std::int64_t ruleId) {
+    return "delete from filtering_contact where filtering_id=" + Id(ruleId);
+}
+
+std::string CountRuleContact(std::int64_t ruleId, std::int64_t personId) {
+    return "SELECT count(*) as noOfRecord FROM filtering_contact where filtering_id=" + Id(ruleId) +
+           " and contact_person_id=" + Id(personId);
+}
+
+std::string InsertRuleContact(std::int64_t ruleId, std::int64_t personId) {
+    return "insert into filtering_contact (filtering_id,contact_person_id) values (" + Id(ruleId) +
+           "," + Id(personId) + ")";
+}
+
+std::string SelectGroupMemberIds(std::int64_t groupId) {
+    return "select contact_person_id from contact_person_group where contact_group_id=" +
+           Id(groupId);
 }
 
 }  // namespace trevalon::dialog_statements

@@ -52,4 +52,43 @@ std::string DeleteGroup(std::int64_t id);
 std::string DeleteGroupsLinks(std::int64_t groupId);
 std::string InsertGroupLink(std::int64_t personId, std::int64_t groupId);
 
+// A filtering rule's fields, as the dialog holds them.
+struct RuleFields {
+    std::string source;
+    std::array<bool, 24> facilities{};  // wire order
+    std::array<bool, 8> severities{};   // wire order
+    // Email, SMS, SMS by HTTP, SysLog, SNMP, SNPP.
+    std::array<bool, 6> methods{};
+    int snmpVersion = 1;
+    std::string trapOid;
+    std::string community;
+    std::string enterprise;
+    std::string userName;
+    std::string password;
+};
+
+// The method columns of table filtering, in the order of RuleFields::methods.
+inline constexpr std::array<const char*, 6> kMethodColumns = {
+    "alarm_email", "alarm_smpp", "alarm_httpsms", "alarm_syslog", "alarm_snmp", "alarm_snpp"};
+
+inline constexpr const char* kSelectRules = "SELECT * FROM filtering";
+inline constexpr const char* kCountRules = "Select count(*) as numOfRecord from filtering";
+inline constexpr const char* kSelectNewestRuleId = "Select MAX(id) as id from filtering";
+inline constexpr const char* kSelectAllPersons = "SELECT * FROM contact_person";
+inline constexpr const char* kSelectAllGroups = "SELECT * FROM contact_group";
+std::string SelectRule(std::int64_t id);
+std::string SelectRuleContactNames(std::int64_t ruleId);
+// " and (facility_X=\"y\" or ...)" over the ticked facilities, then the same for the
+// severities; a dimension with "All" ticked adds nothing.
+std::string RuleKeyCondition(const RuleFields& rule, bool allFacilities, bool allSeverities);
+std::string CountRulesWithKey(std::string_view source, std::string_view condition);
+std::string SelectRulesWithKey(std::string_view source, std::string_view condition);
+std::string InsertRule(const RuleFields& rule);
+std::string UpdateRule(std::int64_t id, const RuleFields& rule);
+std::string DeleteRule(std::int64_t id);
+std::string DeleteRuleContacts(std::int64_t ruleId);
+std::string CountRuleContact(std::int64_t ruleId, std::int64_t personId);
+std::string InsertRuleContact(std::int64_t ruleId, std::int64_t personId);
+std::string SelectGroupMemberIds(std::int64_t groupId);
+
 }  // namespace trevalon::dialog_statements

@@ -55,16 +55,14 @@ LoginDatabaseDialog::LoginDatabaseDialog(MainWindow& window, SyslogEngine& engin
                              "- Or it can connect to other machine's MySQL."}) {
         layout->addWidget(new QLabel(line));
     }
-    status_ = new QStatusBar;
-    status_->setSizeGripEnabled(false);
-    layout->addWidget(status_);
+    layout->addWidget(&StatusBar());
 
     const SettingsSnapshot settings = engine_.Settings();
     host_->setText(QString::fromStdString(settings->Database.Host));
     port_->setText(QString::fromStdString(settings->Database.Port));
     username_->setText(QString::fromStdString(settings->Database.DBUsername));
     password_->setText(QString::fromStdString(settings->Database.DBPassword));
-    status_->showMessage("Please input the valid connecting parameters.");
+    StatusBar().showMessage("Please input the valid connecting parameters.");
 
     connect(connectButton, &QPushButton::clicked, this, [this] { Connect(); });
     // The program ends; the login is still needed, so the service is not started.
@@ -90,15 +88,14 @@ void LoginDatabaseDialog::Connect() {
         data.CreateMissingTables();
         Ready();
     } else if (data.ConnectDatabase(true)) {
-        status_->showMessage(kPatient);
-        Window().SetStatus(kPatient);
+        Say(kPatient);
         QTimer::singleShot(1000, this, [this] {
             engine_.DataModule().CreateDatabase();
             Ready();
         });
     } else {
         host_->setFocus();
-        status_->showMessage("The parameters are wrong, please input again.");
+        StatusBar().showMessage("The parameters are wrong, please input again.");
     }
 }
 

@@ -6,7 +6,6 @@
 #include "manager/dialogs/manager_dialog.h"
 
 class QLineEdit;
-class QStatusBar;
 
 namespace trevalon {
 
@@ -20,7 +19,7 @@ class LoginDatabaseDialog final : public ManagerDialog {
     QLineEdit& Port() { return *port_; }
     QLineEdit& Username() { return *username_; }
     QLineEdit& Password() { return *password_; }
-    QStatusBar& Status() { return *status_; }
+    QStatusBar& Status() { return StatusBar(); }
 
   private:
     void Connect();
@@ -31,7 +30,6 @@ class LoginDatabaseDialog final : public ManagerDialog {
     QLineEdit* port_;
     QLineEdit* username_;
     QLineEdit* password_;
-    QStatusBar* status_;
 };
 
 }  // namespace trevalon

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QShowEvent>
+#include <QStatusBar>
 
 #include "foundation/diagnostic_log.h"
 #include "manager/main_window/main_window.h"
@@ -27,6 +28,19 @@ void ManagerDialog::showEvent(QShowEvent* event) {
 void ManagerDialog::closeEvent(QCloseEvent* event) {
     window_.EnableMainControls(true);
     QDialog::closeEvent(event);
+}
+
+QStatusBar& ManagerDialog::StatusBar() {
+    if (statusBar_ == nullptr) {
+        statusBar_ = new QStatusBar(this);
+        statusBar_->setSizeGripEnabled(false);
+    }
+    return *statusBar_;
+}
+
+void ManagerDialog::Say(const QString& text) {
+    window_.SetStatus(text);
+    StatusBar().showMessage(text);
 }
 
 void ManagerDialog::Inform(const QString& text, QWidget& field) {

@@ -8,6 +8,8 @@
 
 #include <exception>
 
+class QStatusBar;
+
 namespace trevalon {
 
 class MainWindow;
@@ -21,6 +23,10 @@ class ManagerDialog : public QDialog {
     void closeEvent(QCloseEvent* event) override;
     MainWindow& Window() { return window_; }
 
+    // The dialog's own one-panel status bar, made on first use; the dialog places it.
+    QStatusBar& StatusBar();
+    // `text` in the main window's status bar and in the dialog's own.
+    void Say(const QString& text);
     // A check that failed: an information box, and the focus on the field to mend.
     void Inform(const QString& text, QWidget& field);
     // A database failure: "<code> : <the error>" in an error box and in the log at ERROR.
@@ -28,6 +34,7 @@ class ManagerDialog : public QDialog {
 
   private:
     MainWindow& window_;
+    QStatusBar* statusBar_ = nullptr;
 };
 
 }  // namespace trevalon

@@ -73,9 +73,7 @@ OptionsDialog::OptionsDialog(MainWindow& window, SyslogEngine& engine,
       registration_(std::move(registration)),
       form_(std::make_unique<Ui::OptionsDialog>()) {
     form_->setupUi(this);
-    status_ = new QStatusBar;
-    status_->setSizeGripEnabled(false);
-    layout()->addWidget(status_);
+    layout()->addWidget(&StatusBar());
     BuildColourLists();
     chooseFile_ = [this](const QString& title, const QString& folder, const QString& name) {
         return QFileDialog::getSaveFileName(this, title, folder + name, QString(), nullptr,
@@ -299,9 +297,7 @@ void OptionsDialog::Save() {
     if (EnsureConfFolder(settings)) {
         SaveSettings(settings);
     }
-    constexpr const char* kSaved = "Option settings saved.";
-    Window().SetStatus(kSaved);
-    status_->showMessage(kSaved);
+    Say("Option settings saved.");
     form_->apply->setEnabled(false);
 }
 

@@ -13,8 +13,6 @@
 #include "foundation/engine_settings.h"
 #include "manager/dialogs/manager_dialog.h"
 
-class QStatusBar;
-
 namespace Ui {
 class OptionsDialog;
 }
@@ -37,7 +35,7 @@ class OptionsDialog final : public ManagerDialog {
     void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
     Ui::OptionsDialog& Form() { return *form_; }
     QComboBox& Colour(int wireCode) { return *colours_[static_cast<std::size_t>(wireCode)]; }
-    QStatusBar& Status() { return *status_; }
+    QStatusBar& Status() { return StatusBar(); }
 
   private:
     void showEvent(QShowEvent* event) override;
@@ -56,7 +54,6 @@ class OptionsDialog final : public ManagerDialog {
     FileChooser chooseFile_;
     std::unique_ptr<Ui::OptionsDialog> form_;
     std::array<QComboBox*, kFacilityCount> colours_{};
-    QStatusBar* status_ = nullptr;
 };
 
 }  // namespace trevalon

@@ -102,9 +102,7 @@ SchedulingDialog::SchedulingDialog(MainWindow& window, SyslogEngine& engine)
     apply_ = button("Apply", "Click to save the alarming options");
     QPushButton* cancel = button("Cancel", "Click to cancel changes and close the window");
     layout->addLayout(buttons);
-    status_ = new QStatusBar;
-    status_->setSizeGripEnabled(false);
-    layout->addWidget(status_);
+    layout->addWidget(&StatusBar());
 
     connect(selectAll, &QPushButton::clicked, this, [this] { SetAll(true); });
     connect(clearAll, &QPushButton::clicked, this, [this] { SetAll(false); });
@@ -156,7 +154,7 @@ void SchedulingDialog::Load() {
     } catch (const std::exception& error) {
         ReportFailure("ERR90100", error);
     }
-    status_->showMessage("You can update schedule now.");
+    StatusBar().showMessage("You can update schedule now.");
 }
 
 void SchedulingDialog::Apply() {
@@ -173,7 +171,7 @@ void SchedulingDialog::Apply() {
         ReportFailure("ERR90101", error);
         return;
     }
-    status_->showMessage("The new scheduling has been saved and will be effective now.");
+    StatusBar().showMessage("The new scheduling has been saved and will be effective now.");
     apply_->setEnabled(false);
 }
 

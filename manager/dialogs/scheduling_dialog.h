@@ -11,7 +11,6 @@
 
 class QCheckBox;
 class QPushButton;
-class QStatusBar;
 
 namespace trevalon {
 
@@ -25,7 +24,7 @@ class SchedulingDialog final : public ManagerDialog {
     QCheckBox& DaySwitch(int day) { return *days_[day]; }
     QCheckBox& HourSwitch(int hour) { return *hours_[hour]; }
     QPushButton& ApplyButton() { return *apply_; }
-    QStatusBar& Status() { return *status_; }
+    QStatusBar& Status() { return StatusBar(); }
 
   private:
     void showEvent(QShowEvent* event) override;
@@ -40,7 +39,6 @@ class SchedulingDialog final : public ManagerDialog {
     std::array<QCheckBox*, dialog_statements::kDays> days_{};
     std::array<QCheckBox*, dialog_statements::kHours> hours_{};
     QPushButton* apply_ = nullptr;
-    QStatusBar* status_ = nullptr;
 };
 
 }  // namespace trevalon

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QPointer>
 
+#include <chrono>
 #include <filesystem>
 
 #include "engine/service_unit.h"
@@ -10,6 +11,7 @@
 #include "manager/dialogs/about_window.h"
 #include "manager/dialogs/contact_groups_dialog.h"
 #include "manager/dialogs/contacts_dialog.h"
+#include "manager/dialogs/filtering_dialog.h"
 #include "manager/dialogs/options_dialog.h"
 #include "manager/dialogs/scheduling_dialog.h"
 #include "manager/main_window/main_window.h"
@@ -62,6 +64,11 @@ void WireDialogs(MainWindow& window, SyslogEngine& engine) {
                          [&window, &engine] { return new ContactsDialog(window, engine); });
     Wire<ContactGroupsDialog>(window, "Contact Group Options", [&window, &engine] {
         return new ContactGroupsDialog(window, engine);
+    });
+    Wire<FilteringDialog>(window, "Filtering", [&window, &engine] {
+        return new FilteringDialog(window, engine, [](const std::string& host) {
+            return platform::Ping(host, std::chrono::milliseconds(1000));
+        });
     });
     Wire<AboutWindow>(window, "About...", [&window] { return new AboutWindow(window); });
 }

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include <filesystem>
 
@@ -22,6 +23,7 @@
 #include "manager/dialogs/contact_groups_dialog.h"
 #include "manager/dialogs/contacts_dialog.h"
 #include "manager/dialogs/dialog_statements.h"
+#include "manager/dialogs/filtering_dialog.h"
 #include "manager/dialogs/login_database_dialog.h"
 #include "manager/dialogs/options_dialog.h"
 #include "manager/dialogs/scheduling_dialog.h"
@@ -31,6 +33,7 @@
 #include "tests/engine/storage/test_database_server.h"
 #include "tests/manager/gui_test_support.h"
 #include "tests/support/temp_installation.h"
+#include "ui_filtering_dialog.h"
 #include "ui_options_dialog.h"
 
 namespace trevalon {
@@ -443,6 +446,169 @@ TEST(ContactDialogs, PersonsAndAGroupOfThemFromTheMenus) {
     EXPECT_EQ(contacts->Status().currentMessage(), "The contact person has been deleted.");
     EXPECT_EQ(contacts->Persons().rowCount(), 2);
     EXPECT_EQ(table.Query("select count(*) as n from contact_person_group").Integer(0, "n"), 2);
+}
+
+void SetTicks(QListWidget& list, std::initializer_list<int> rows) {
+    for (int row = 0; row < list.count(); ++row) {
+        list.item(row)->setCheckState(
+            std::find(rows.begin(), rows.end(), row) != rows.end() ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+// Rules made through the dialog against persons and a group stored beforehand: the checks in
+// their order, the ping's three outcomes (faked: nothing outside loopback is ever pinged), the
+// key's uniqueness, a group stored as its members, "All" shown and loaded, hostile sources.
+TEST(FilteringDialog, ChecksPingsKeysAndStoresRulesWithTheirContacts) {
+    testing::GuiApplication();
+    testing::TempInstallation installation;
+    testing::RequireServer(installation);
+    testing::ScratchDatabase database(testing::TestDatabaseName("filtering"), false);
+    testing::WriteWholeFile(installation.ConfFolder() + "SysInit.ini",
+                            testing::TestDatabaseAccountSection());
+    QtOwnerLoop loop;
+    SyslogEngine engine(loop, installation.Settings(), PipelineVariant::Manager(), EngineTimings{},
+                        database.Name());
+    MainWindow window(engine);
+    ASSERT_TRUE(engine.Bootstrap());
+    DatabaseConnection& table = engine.DataModule().Connection();
+    for (const char* statement :
+         {"insert into contact_person (name,email) values (\"Ann\",\"ann@example.com\")",
+          "insert into contact_person (name,sms) values (\"Ben\",\"4711\")",
+          "insert into contact_group (name) values (\"Ops\")",
+          "insert into contact_person_group (contact_person_id,contact_group_id) select id,1 "
+          "from contact_person"}) {
+        table.Execute(statement);
+    }
+    auto* dialog = new FilteringDialog(window, engine, [](const std::string& host) {
+        if (host == "10.0.0.1") {
+            return platform::PingResult{platform::PingOutcome::kReply, {}};
+        }
+        if (host == "nohost.invalid") {
+            return platform::PingResult{platform::PingOutcome::kCannotSend, "Name unknown"};
+        }
+        return platform::PingResult{platform::PingOutcome::kTimeout, {}};
+    });
+    dialog->show();
+    Ui::FilteringDialog& form = dialog->Form();
+    ASSERT_EQ(form.contacts->topLevelItemCount(), 3);
+    EXPECT_EQ(form.contacts->topLevelItem(0)->text(1), "Group");
+    EXPECT_FALSE(form.contacts->isEnabled());
+    const auto save = [&] {
+        QTest::mouseClick(form.save, Qt::LeftButton);
+        EXPECT_TRUE(testing::ProcessUntil([&] { return !dialog->Pinging(); }));
+    };
+
+    const struct {
+        const char* source;
+        std::initializer_list<int> facilities, severities, methods;
+        int page;
+        const char* message;
+    } refusals[] = {
+        {"", {1}, {4}, {4}, 0, "IP / Domain is compulsory field, please input an valid IP."},
+        {"10.0.0.1",
+         {},
+         {4},
+         {4},
+         0,
+         "Facility is compulsory field, please select the facility(s)."},
+        {"10.0.0.1",
+         {1},
+         {},
+         {4},
+         0,
+         "Severity is compulsory field, please select the severity(s)."},
+        {"10.0.0.1",
+         {1},
+         {4},
+         {6},
+         1,
+         "Contact is compulsory field if Email, SMS or SMS by HTTP is selcted, please select the "
+         "contact(s)."},
+        {"10.0.0.1", {1}, {4}, {5}, 2, "SNMP Trap OID is compulsory field."},
+    };
+    for (const auto& refusal : refusals) {
+        form.source->setText(refusal.source);
+        SetTicks(*form.facilities, refusal.facilities);
+        SetTicks(*form.severities, refusal.severities);
+        SetTicks(*form.methods, refusal.methods);
+        form.pages->setCurrentIndex(0);
+        save();
+        EXPECT_EQ(TakeBox(*dialog), refusal.message);
+        EXPECT_EQ(dialog->Status().currentMessage(), refusal.message);
+        EXPECT_EQ(form.pages->currentIndex(), refusal.page) << refusal.message;
+    }
+    form.trapOid->setText("6.1");
+    save();
+    EXPECT_EQ(TakeBox(*dialog), "SNMP Trap Enterprise is compulsory field.");
+
+    // Kernel and User Level with Critical and Error, forwarded only: no contact needed.
+    form.source->setText("10.0.0.1");
+    SetTicks(*form.facilities, {1, 2});
+    SetTicks(*form.severities, {3, 4});
+    SetTicks(*form.methods, {4});
+    save();
+    EXPECT_EQ(dialog->Status().currentMessage(), "New filter rule has been saved.");
+    EXPECT_EQ(form.pingResult->text(), "The IP / Domain is ok.");
+    ASSERT_EQ(dialog->Rules().rowCount(), 1);
+    EXPECT_EQ(dialog->Rules().Row(0).mid(1),
+              (QStringList{"10.0.0.1", "Kernel/User Level", "Critical/Error", "SysLog", ""}));
+
+    // The key: Kernel with Error again is taken, Kernel with Warning is free.
+    form.source->setText("10.0.0.1");
+    SetTicks(*form.facilities, {1});
+    SetTicks(*form.severities, {4});
+    SetTicks(*form.methods, {4});
+    save();
+    EXPECT_EQ(TakeBox(*dialog),
+              "Filtering rule (IP + Facility + Severity = Filtering rule key) must be unique.");
+    SetTicks(*form.severities, {5});
+    save();
+    EXPECT_EQ(dialog->Rules().rowCount(), 2);
+
+    // A name that does not resolve cannot be saved; a host that stays silent can.
+    form.source->setText("nohost.invalid");
+    SetTicks(*form.facilities, {1});
+    SetTicks(*form.severities, {1});
+    SetTicks(*form.methods, {4});
+    save();
+    EXPECT_EQ(TakeBox(*dialog), "The IP / Domain is not valid. : Name unknown");
+    EXPECT_EQ(dialog->Rules().rowCount(), 2);
+    const QString hostile = QString::fromUtf8("h\"o'st\\%_ü;");
+    form.source->setText(hostile);
+    save();
+    EXPECT_EQ(TakeBox(*dialog), "The IP / Domain is not valid.");
+    EXPECT_EQ(dialog->Rules().rowCount(), 3);
+    EXPECT_EQ(QString::fromStdString(
+                  table
+                      .Query("select ip from filtering where facility_sfKernel=\"y\" and "
+                             "severity_slEmergency=\"y\"")
+                      .Text(0, "ip")),
+              hostile);
+
+    // Every facility and method, the group ticked: stored as its two members, no Trap OID needed.
+    form.source->setText("*");
+    SetTicks(*form.facilities, {0});
+    SetTicks(*form.severities, {1});
+    SetTicks(*form.methods, {0});
+    form.contacts->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    save();
+    EXPECT_EQ(dialog->Status().currentMessage(), "New filter rule has been saved.");
+    ASSERT_EQ(dialog->Rules().rowCount(), 4);
+    EXPECT_EQ(dialog->Rules().Row(0).value(2).count('/'), 23);
+    EXPECT_EQ(dialog->Rules().Row(0).value(5), "Ann,Ben");
+    testing::SaveScreenshot(*dialog, "filtering_dialog");
+
+    DoubleClickRow(*form.rules, 0);
+    EXPECT_EQ(form.save->text(), "Save Update");
+    EXPECT_EQ(form.facilities->item(0)->checkState(), Qt::Checked);
+    EXPECT_EQ(form.facilities->item(1)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(form.contacts->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(form.contacts->topLevelItem(1)->checkState(0), Qt::Checked);
+    EXPECT_EQ(dialog->Status().currentMessage(), "You can update or delete this filter rule.");
+    QTest::mouseClick(form.remove, Qt::LeftButton);
+    EXPECT_EQ(dialog->Status().currentMessage(), "The filter rule has been deleted.");
+    EXPECT_EQ(dialog->Rules().rowCount(), 3);
+    EXPECT_EQ(table.Query("select count(*) as n from filtering_contact").Integer(0, "n"), 0);
 }
 
 }  // namespace
