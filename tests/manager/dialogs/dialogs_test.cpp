@@ -32,6 +32,7 @@
 #include "manager/program/dialog_menu.h"
 #include "tests/engine/storage/test_database_server.h"
 #include "tests/manager/gui_test_support.h"
+#include "tests/support/loopback_ports.h"
 #include "tests/support/temp_installation.h"
 #include "ui_filtering_dialog.h"
 #include "ui_options_dialog.h"
@@ -464,13 +465,18 @@ TEST(FilteringDialog, ChecksPingsKeysAndStoresRulesWithTheirContacts) {
     testing::RequireServer(installation);
     testing::ScratchDatabase database(testing::TestDatabaseName("filtering"), false);
     testing::WriteWholeFile(installation.ConfFolder() + "SysInit.ini",
-                            testing::TestDatabaseAccountSection());
+                            "[System]\nSysLogPort=0\n" + testing::TestDatabaseAccountSection());
     QtOwnerLoop loop;
-    SyslogEngine engine(loop, installation.Settings(), PipelineVariant::Manager(), EngineTimings{},
-                        database.Name());
+    SyslogEngine engine(loop, installation.Settings(), PipelineVariant::Manager(),
+                        EngineTimings{20ms, 20ms, 1h, 1h}, database.Name());
     MainWindow window(engine);
     ASSERT_TRUE(engine.Bootstrap());
     DatabaseConnection& table = engine.DataModule().Connection();
+    // E-mail goes to a loopback port nobody listens on: the alarm is queued, then fails.
+    table.Execute(
+        "insert into alarm_method (type,enable,ip,port) values (\"Email\",1,"
+        "\"127.0.0.1\",1)");
+    ASSERT_TRUE(testing::ProcessUntil([&] { return engine.ScheduleArmed(); }));
     for (const char* statement :
          {"insert into contact_person (name,email) values (\"Ann\",\"ann@example.com\")",
           "insert into contact_person (name,sms) values (\"Ben\",\"4711\")",
@@ -597,6 +603,11 @@ TEST(FilteringDialog, ChecksPingsKeysAndStoresRulesWithTheirContacts) {
     EXPECT_EQ(dialog->Rules().Row(0).value(2).count('/'), 23);
     EXPECT_EQ(dialog->Rules().Row(0).value(5), "Ann,Ben");
     testing::SaveScreenshot(*dialog, "filtering_dialog");
+    // The running engine alarms on the new rule at once, to the group's member with an address.
+    testing::SendLoopbackDatagram(engine.Reception().UdpPort(), "<0>kernel: disk on fire");
+    ASSERT_TRUE(testing::ProcessUntil([&] { return window.Alarms().rowCount() == 1; }));
+    EXPECT_EQ(window.Alarms().Row(0).value(3), "Email");
+    EXPECT_EQ(window.Alarms().Row(0).value(4), "ann@example.com");
 
     DoubleClickRow(*form.rules, 0);
     EXPECT_EQ(form.save->text(), "Save Update");
