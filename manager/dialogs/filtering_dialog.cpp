@@ -11,6 +11,8 @@
 
 #include "engine/syslog_engine.h"
 #include "foundation/syslog_vocabulary.h"
+#include "manager/dialogs/check_list.h"
+#include "manager/dialogs/stored_rule.h"
 #include "manager/main_window/main_window.h"
 #include "ui_filtering_dialog.h"
 
@@ -20,8 +22,6 @@ namespace {
 namespace sql = dialog_statements;
 
 constexpr const char* kNotValid = "The IP / Domain is not valid.";
-constexpr std::array<const char*, 6> kMethodNames = {"Email",  "SMS",  "SMS by HTTP",
-                                                     "SysLog", "SNMP", "SNPP"};
 // Rows of the method list, "All" being row 0.
 constexpr int kSnmpRow = 5;
 constexpr std::array<int, 5> kRowsNeedingContacts = {0, 1, 2, 3, 6};
@@ -30,96 +30,6 @@ constexpr const char* kGroup = "Group";
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-void FillCheckList(QListWidget& list, const QStringList& names) {
-    list.addItem("All");
-    list.addItems(names);
-    for (int row = 0; row < list.count(); ++row) {
-        list.item(row)->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-        list.item(row)->setCheckState(Qt::Unchecked);
-    }
-}
-
-bool Ticked(const QListWidget& list, int row) {
-    return list.item(row)->checkState() == Qt::Checked;
-}
-
-bool AnyTicked(const QListWidget& list) {
-    for (int row = 0; row < list.count(); ++row) {
-        if (Ticked(list, row)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-void Tick(QListWidget& list, int row, bool ticked) {
-    list.item(row)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
-}
-
-// Each stored flag as a tick below "All", or "All" alone when every flag is set.
-template <std::size_t N>
-void TickStored(QListWidget& list, const std::array<bool, N>& flags) {
-    bool every = true;
-    for (bool flag : flags) {
-        every = every && flag;
-    }
-    Tick(list, 0, every);
-    for (std::size_t at = 0; at < N; ++at) {
-        Tick(list, static_cast<int>(at) + 1, !every && flags[at]);
-    }
-}
-
-// The list's items below "All" as flags: ticked themselves, or "All" ticked.
-template <std::size_t N>
-std::array<bool, N> Flags(const QListWidget& list) {
-    std::array<bool, N> flags{};
-    for (std::size_t at = 0; at < N; ++at) {
-        flags[at] = Ticked(list, 0) || Ticked(list, static_cast<int>(at) + 1);
-    }
-    return flags;
-}
-
-template <std::size_t N, typename Column>
-std::array<bool, N> StoredFlags(const QueryResult& rows, Column column) {
-    std::array<bool, N> flags{};
-    for (std::size_t at = 0; at < N; ++at) {
-        flags[at] = rows.Text(0, column(at)) == "y";
-    }
-    return flags;
-}
-
-template <std::size_t N, typename Name>
-QString JoinedNames(const QueryResult& rows, std::size_t row, Name nameAndColumn) {
-    QStringList names;
-    for (std::size_t at = 0; at < N; ++at) {
-        const auto [name, column] = nameAndColumn(at);
-        if (rows.Text(row, column) == "y") {
-            names << Text(name);
-        }
-    }
-    return names.join('/');
-}
-
-std::string FacilityName(std::size_t at) {
-    std::string name;
-    FacilityToName(kFacilitiesInWireOrder[at], name);
-    return name;
-}
-
-std::string SeverityName(std::size_t at) {
-    std::string name;
-    SeverityToName(kSeveritiesInWireOrder[at], name);
-    return name;
-}
-
-std::string FacilityColumn(std::size_t at) {
-    return FacilityRuleColumn(kFacilitiesInWireOrder[at]);
-}
-
-std::string SeverityColumn(std::size_t at) {
-    return SeverityRuleColumn(kSeveritiesInWireOrder[at]);
 }
 
 }  // namespace
@@ -138,16 +48,8 @@ FilteringDialog::FilteringDialog(MainWindow& window, SyslogEngine& engine, Pinge
     f.userName->setMaxLength(50);
     f.pingResult->hide();
 
-    QStringList facilities;
-    for (std::size_t at = 0; at < kFacilitiesInWireOrder.size(); ++at) {
-        facilities << Text(FacilityName(at));
-    }
-    QStringList severities;
-    for (std::size_t at = 0; at < kSeveritiesInWireOrder.size(); ++at) {
-        severities << Text(SeverityName(at));
-    }
-    FillCheckList(*f.facilities, facilities);
-    FillCheckList(*f.severities, severities);
+    FillCheckList(*f.facilities, FacilityNames());
+    FillCheckList(*f.severities, SeverityNames());
     FillCheckList(*f.methods, {kMethodNames.begin(), kMethodNames.end()});
 
     f.rules->setModel(&rules_);
@@ -228,7 +130,7 @@ void FilteringDialog::ClearFields() {
     f.source->clear();
     for (QListWidget* list : {f.facilities, f.severities, f.methods}) {
         for (int row = 0; row < list->count(); ++row) {
-            Tick(*list, row, false);
+            SetTicked(*list, row, false);
         }
     }
     for (int row = 0; row < f.contacts->topLevelItemCount(); ++row) {
@@ -290,24 +192,7 @@ void FilteringDialog::RefillRules() {
             } catch (const std::exception& error) {
                 ReportFailure("ERR90029", error);
             }
-            rows.push_back({QString::number(id), Text(stored.Text(row, "ip")),
-                            JoinedNames<kFacilityCount>(
-                                stored, row,
-                                [](std::size_t at) {
-                                    return std::pair{FacilityName(at), FacilityColumn(at)};
-                                }),
-                            JoinedNames<kSeveritiesInWireOrder.size()>(
-                                stored, row,
-                                [](std::size_t at) {
-                                    return std::pair{SeverityName(at), SeverityColumn(at)};
-                                }),
-                            JoinedNames<kMethodNames.size()>(
-                                stored, row,
-                                [](std::size_t at) {
-                                    return std::pair{std::string(kMethodNames[at]),
-                                                     std::string(sql::kMethodColumns[at])};
-                                }),
-                            contacts.join(',')});
+            rows.push_back(RuleListRow(stored, row, contacts));
         }
     } catch (const std::exception& error) {
         ReportFailure("ERR90027", error);
@@ -319,10 +204,10 @@ void FilteringDialog::FollowMethods() {
     Ui::FilteringDialog& f = *form_;
     bool contacts = false;
     for (int row : kRowsNeedingContacts) {
-        contacts = contacts || Ticked(*f.methods, row);
+        contacts = contacts || IsTicked(*f.methods, row);
     }
     f.contacts->setEnabled(contacts);
-    f.snmpPage->setEnabled(Ticked(*f.methods, 0) || Ticked(*f.methods, kSnmpRow));
+    f.snmpPage->setEnabled(IsTicked(*f.methods, 0) || IsTicked(*f.methods, kSnmpRow));
 }
 
 void FilteringDialog::FollowVersion() {
@@ -353,11 +238,10 @@ void FilteringDialog::Load() {
         const QueryResult rule = connection.Query(sql::SelectRule(id));
         id_ = rule.Integer(0, "id");
         f.source->setText(Text(rule.Text(0, "ip")));
-        TickStored(*f.facilities, StoredFlags<kFacilityCount>(rule, FacilityColumn));
-        TickStored(*f.severities, StoredFlags<kSeveritiesInWireOrder.size()>(rule, SeverityColumn));
-        TickStored(*f.methods, StoredFlags<kMethodNames.size()>(rule, [](std::size_t at) {
-            return std::string(sql::kMethodColumns[at]);
-        }));
+        const sql::RuleFields flags = StoredFlags(rule, 0);
+        TickFlags(*f.facilities, flags.facilities);
+        TickFlags(*f.severities, flags.severities);
+        TickFlags(*f.methods, flags.methods);
         if (rule.Text(0, "alarm_snmp") == "y") {
             const std::int64_t version = rule.Integer(0, "alarm_snmp_version");
             f.snmpVersion->setCurrentIndex(version >= 1 && version <= 3 ? int(version) - 1 : 0);
@@ -432,7 +316,7 @@ bool FilteringDialog::Valid() {
                           "please select the contact(s).");
         }
     }
-    if (!Ticked(*f.methods, kSnmpRow)) {
+    if (!IsTicked(*f.methods, kSnmpRow)) {
         return true;
     }
     const int version = f.snmpVersion->currentIndex() + 1;
@@ -527,7 +411,7 @@ void FilteringDialog::SaveChecked() {
     bool duplicate = false;
     try {
         const std::string condition =
-            sql::RuleKeyCondition(rule, Ticked(*f.facilities, 0), Ticked(*f.severities, 0));
+            sql::RuleKeyCondition(rule, IsTicked(*f.facilities, 0), IsTicked(*f.severities, 0));
         if (!updating) {
             duplicate = connection.Query(sql::CountRulesWithKey(rule.source, condition))
                             .Integer(0, "numOfRecord") > 0;
@@ -628,9 +512,9 @@ sql::RuleFields FilteringDialog::Typed() const {
     const Ui::FilteringDialog& f = *form_;
     sql::RuleFields rule;
     rule.source = f.source->text().toStdString();
-    rule.facilities = Flags<kFacilityCount>(*f.facilities);
-    rule.severities = Flags<kSeveritiesInWireOrder.size()>(*f.severities);
-    rule.methods = Flags<kMethodNames.size()>(*f.methods);
+    rule.facilities = TickedFlags<kFacilityCount>(*f.facilities);
+    rule.severities = TickedFlags<kSeveritiesInWireOrder.size()>(*f.severities);
+    rule.methods = TickedFlags<kMethodNames.size()>(*f.methods);
     rule.snmpVersion = f.snmpVersion->currentIndex() + 1;
     rule.trapOid = f.trapOid->text().toStdString();
     if (rule.snmpVersion == 1) {
