@@ -5,14 +5,12 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QEvent>
-#include <QFormLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMovie>
-#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -31,6 +29,7 @@
 #include "foundation/diagnostic_log.h"
 #include "manager/main_window/closing_window.h"
 #include "manager/main_window/help_window.h"
+#include "manager/main_window/message_details_panel.h"
 #include "manager/main_window/pictures.h"
 #include "manager/main_window/qt_text.h"
 #include "manager/main_window/tray_menu.h"
@@ -341,7 +340,8 @@ QWidget* MainWindow::BuildLists() {
 
     auto* messageArea = new QSplitter(Qt::Horizontal);
     messageArea->addWidget(messageList_);
-    messageArea->addWidget(BuildDetailsPanel());
+    details_ = new MessageDetailsPanel;
+    messageArea->addWidget(details_);
     messageArea->setStretchFactor(0, 1);
     connect(messageList_, &QTreeView::doubleClicked, this, [this] { ShowDetails(); });
 
@@ -360,53 +360,11 @@ QWidget* MainWindow::BuildLists() {
     return central;
 }
 
-QWidget* MainWindow::BuildDetailsPanel() {
-    details_ = new QGroupBox("Message Details");
-    details_->setFixedWidth(200);
-    details_->setStatusTip("Double Click to hide the message...");
-    auto* layout = new QVBoxLayout(details_);
-    auto* labels = new QFormLayout;
-    const std::array<const char*, 4> captions = {
-        "DateTime : ", "From IP : ", "Facility : ", "Severity : "};
-    for (std::size_t at = 0; at < captions.size(); ++at) {
-        detailValues_[at] = new QLabel;
-        labels->addRow(captions[at], detailValues_[at]);
-    }
-    layout->addLayout(labels);
-    layout->addWidget(new QLabel("Message : "));
-    detailMessage_ = new QPlainTextEdit;
-    detailMessage_->setReadOnly(true);
-    detailMessage_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    layout->addWidget(detailMessage_, 1);
-    // A double click anywhere on the panel hides it.
-    details_->installEventFilter(this);
-    detailMessage_->viewport()->installEventFilter(this);
-    for (QLabel* value : detailValues_) {
-        value->installEventFilter(this);
-    }
-    details_->hide();
-    return details_;
-}
-
 void MainWindow::ShowDetails() {
     const QModelIndexList selected = messageList_->selectionModel()->selectedRows();
-    if (selected.isEmpty()) {
-        return;
+    if (!selected.isEmpty()) {
+        details_->ShowRow(messages_.Row(selected.first().row()));
     }
-    const QStringList& row = messages_.Row(selected.first().row());
-    for (std::size_t at = 0; at < detailValues_.size(); ++at) {
-        detailValues_[at]->setText(row.value(static_cast<int>(at)));
-    }
-    detailMessage_->setPlainText(row.value(4));
-    details_->show();
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonDblClick) {
-        details_->hide();
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::BuildMessageMenu() {

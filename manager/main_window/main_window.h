@@ -14,13 +14,13 @@
 #include "manager/live_lists/live_list_feed.h"
 #include "manager/live_lists/live_message_model.h"
 #include "manager/main_window/list_export_action.h"
+#include "manager/main_window/message_details_panel.h"
 
 class QAction;
 class QCloseEvent;
 class QGroupBox;
 class QSystemTrayIcon;
 class QLabel;
-class QPlainTextEdit;
 class QTimer;
 class QToolBar;
 class QTreeView;
@@ -60,7 +60,7 @@ class MainWindow final : public QMainWindow {
     QMenu& TrayMenu() { return *trayMenu_; }
     // While closing waits for the deliveries still running; null otherwise.
     QDialog* ClosingWindow() { return closing_; }
-    QGroupBox& DetailsPanel() { return *details_; }
+    MessageDetailsPanel& DetailsPanel() { return *details_; }
     QToolBar& FunctionBar() { return *toolBar_; }
     QLabel& Animation() { return *animation_; }
     HelpWindow* Help() { return help_; }
@@ -78,10 +78,8 @@ class MainWindow final : public QMainWindow {
     void StartAnimation();
     bool event(QEvent* event) override;
     QWidget* BuildLists();
-    QWidget* BuildDetailsPanel();
     void BuildMessageMenu();
     void ShowDetails();
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void BuildTray();
     // Deliveries still running are cancelled and waited for, with the closing window shown.
     void closeEvent(QCloseEvent* event) override;
@@ -95,9 +93,7 @@ class MainWindow final : public QMainWindow {
     LiveListFeed feed_;
     QTreeView* messageList_ = nullptr;
     QTreeView* alarmList_ = nullptr;
-    QGroupBox* details_ = nullptr;
-    std::array<QLabel*, 4> detailValues_{};
-    QPlainTextEdit* detailMessage_ = nullptr;
+    MessageDetailsPanel* details_ = nullptr;
     QMenu* messageMenu_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
