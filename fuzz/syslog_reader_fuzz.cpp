@@ -26,24 +26,13 @@ class FixedClock final : public Clock {
     TimePoint now_;
 };
 
-LocalTime At(int year, int month, int day, int hour, int minute, int second) {
-    LocalTime local;
-    local.year = year;
-    local.month = month;
-    local.day = day;
-    local.hour = hour;
-    local.minute = minute;
-    local.second = second;
-    return local;
-}
-
 const std::array<FixedClock, 5>& ReceptionMoments() {
     static const std::array<FixedClock, 5> moments = {
-        FixedClock(trevalon::FromLocalTime(At(2024, 6, 15, 10, 20, 30))),
-        FixedClock(trevalon::FromLocalTime(At(2023, 6, 15, 10, 20, 30))),
-        FixedClock(trevalon::FromLocalTime(At(2025, 1, 1, 0, 0, 5))),
-        FixedClock(trevalon::FromLocalTime(At(2024, 12, 31, 23, 59, 59))),
-        FixedClock(trevalon::FromLocalTime(At(2024, 2, 29, 12, 0, 0))),
+        FixedClock(trevalon::FromLocalTime(LocalTime{2024, 6, 15, 10, 20, 30})),
+        FixedClock(trevalon::FromLocalTime(LocalTime{2023, 6, 15, 10, 20, 30})),
+        FixedClock(trevalon::FromLocalTime(LocalTime{2025, 1, 1, 0, 0, 5})),
+        FixedClock(trevalon::FromLocalTime(LocalTime{2024, 12, 31, 23, 59, 59})),
+        FixedClock(trevalon::FromLocalTime(LocalTime{2024, 2, 29, 12, 0, 0})),
     };
     return moments;
 }

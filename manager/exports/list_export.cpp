@@ -1,5 +1,6 @@
 #include "manager/exports/list_export.h"
 
+#include <array>
 #include <cerrno>
 #include <fstream>
 #include <stdexcept>
@@ -198,62 +199,42 @@ std::string HtmlText(const ExportTable& table) {
     return out;
 }
 
+// What the program says of a format: file extension, name in the save dialog's title, the
+// dialog's filter, the error when writing fails.
+struct FormatTexts {
+    std::string_view extension;
+    std::string_view name;
+    std::string_view filter;
+    std::string_view error;
+};
+
+const FormatTexts& TextsOf(ExportFormat format) {
+    // In the order of ExportFormat.
+    static constexpr std::array<FormatTexts, 4> kTexts = {{
+        {".csv", "csv", "CSV (*.csv)", catalogue::kCannotExportCsv},
+        {".xls", "Excel", "Excel (XP or higher) XML File (*.xls)", catalogue::kCannotExportExcel},
+        {".txt", "text", "TXT (*.txt)", catalogue::kCannotExportText},
+        {".html", "HTML", "HTML (*.html)", catalogue::kCannotExportHtml},
+    }};
+    return kTexts[static_cast<std::size_t>(format)];
+}
+
 }  // namespace
 
 std::string_view ExportExtension(ExportFormat format) {
-    switch (format) {
-        case ExportFormat::kCsv:
-            return ".csv";
-        case ExportFormat::kExcel:
-            return ".xls";
-        case ExportFormat::kText:
-            return ".txt";
-        case ExportFormat::kHtml:
-            return ".html";
-    }
-    return {};
+    return TextsOf(format).extension;
 }
 
 std::string_view ExportFormatName(ExportFormat format) {
-    switch (format) {
-        case ExportFormat::kCsv:
-            return "csv";
-        case ExportFormat::kExcel:
-            return "Excel";
-        case ExportFormat::kText:
-            return "text";
-        case ExportFormat::kHtml:
-            return "HTML";
-    }
-    return {};
+    return TextsOf(format).name;
 }
 
 std::string_view ExportFilter(ExportFormat format) {
-    switch (format) {
-        case ExportFormat::kCsv:
-            return "CSV (*.csv)";
-        case ExportFormat::kExcel:
-            return "Excel (XP or higher) XML File (*.xls)";
-        case ExportFormat::kText:
-            return "TXT (*.txt)";
-        case ExportFormat::kHtml:
-            return "HTML (*.html)";
-    }
-    return {};
+    return TextsOf(format).filter;
 }
 
 std::string_view ExportErrorText(ExportFormat format) {
-    switch (format) {
-        case ExportFormat::kCsv:
-            return catalogue::kCannotExportCsv;
-        case ExportFormat::kExcel:
-            return catalogue::kCannotExportExcel;
-        case ExportFormat::kText:
-            return catalogue::kCannotExportText;
-        case ExportFormat::kHtml:
-            return catalogue::kCannotExportHtml;
-    }
-    return {};
+    return TextsOf(format).error;
 }
 
 std::string ExportFileName(const std::string& chosen, ExportFormat format) {

@@ -33,17 +33,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-template <typename Dialog>
-Dialog* OpenDialog(MainWindow& window, const QString& menuItem) {
-    window.Action(menuItem)->trigger();
-    for (QDialog* dialog : window.findChildren<QDialog*>()) {
-        if (auto* found = dynamic_cast<Dialog*>(dialog); found != nullptr && found->isVisible()) {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
 // An SMTP server that accepts one message and keeps the dialogue.
 testing::ScriptedLineServer::Script AcceptOneMessage() {
     return [](testing::ScriptedConnection& connection) {
@@ -90,7 +79,7 @@ TEST(DialogsToService, ARuleAndContactsMadeInTheDialogsMakeTheServiceMailExactly
             "(\"Email\",1,\"127.0.0.1\"," +
             std::to_string(smtp.Port()) + ",\"trevalon@example.com\")");
 
-        auto* contacts = OpenDialog<ContactsDialog>(window, "Contact Options");
+        auto* contacts = testing::OpenDialog<ContactsDialog>(window, "Contact Options");
         ASSERT_NE(contacts, nullptr);
         for (const char* who : {"ann", "bob", "cid"}) {
             contacts->Field(0).setText(QString("%1 %2").arg(who, marker.c_str()));
@@ -100,7 +89,7 @@ TEST(DialogsToService, ARuleAndContactsMadeInTheDialogsMakeTheServiceMailExactly
         }
         contacts->close();
 
-        auto* filtering = OpenDialog<FilteringDialog>(window, "Filtering");
+        auto* filtering = testing::OpenDialog<FilteringDialog>(window, "Filtering");
         ASSERT_NE(filtering, nullptr);
         Ui::FilteringDialog& form = filtering->Form();
         form.source->setText("*");

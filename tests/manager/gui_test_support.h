@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QString>
 
 class QApplication;
@@ -25,6 +26,19 @@ bool ProcessUntil(Condition done) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+// The dialog the main window's `menuItem` shows, opened as the user opens it. The dialogs carry
+// no Q_OBJECT, so Qt's findChild would take any dialog for one of them.
+template <typename Dialog, typename Window>
+Dialog* OpenDialog(Window& window, const QString& menuItem) {
+    window.Action(menuItem)->trigger();
+    for (QDialog* dialog : window.template findChildren<QDialog*>()) {
+        if (auto* found = dynamic_cast<Dialog*>(dialog); found != nullptr && found->isVisible()) {
+            return found;
+        }
+    }
+    return nullptr;
 }
 
 // With TREVALON_SCREENSHOT_DIR set, saves a picture of `window` there as <name>.png.

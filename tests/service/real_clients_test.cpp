@@ -20,8 +20,8 @@
 #include "engine/storage/database_client.h"
 #include "foundation/clock.h"
 #include "tests/engine/storage/test_database_server.h"
-#include "tests/support/program_process.h"
 #include "tests/support/loopback_ports.h"
+#include "tests/support/program_process.h"
 
 extern char** environ;
 
@@ -31,9 +31,9 @@ namespace {
 using namespace std::chrono_literals;
 using testing::Eventually;
 using testing::FreeLoopbackPorts;
+using testing::ProgramProcess;
 using testing::ReadWholeFile;
 using testing::ReceivingPorts;
-using testing::ProgramProcess;
 using testing::TempInstallation;
 using testing::WriteWholeFile;
 

@@ -19,8 +19,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::Eventually;
-using testing::ReadWholeFile;
 using testing::ProgramProcess;
+using testing::ReadWholeFile;
 using testing::TempInstallation;
 using testing::WriteWholeFile;
 

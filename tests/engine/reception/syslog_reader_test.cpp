@@ -20,23 +20,12 @@ class FixedClock final : public Clock {
     TimePoint now_;
 };
 
-LocalTime At(int year, int month, int day, int hour, int minute, int second) {
-    LocalTime local;
-    local.year = year;
-    local.month = month;
-    local.day = day;
-    local.hour = hour;
-    local.minute = minute;
-    local.second = second;
-    return local;
-}
-
 constexpr const char* kSender = "192.0.2.7";
 
 class SyslogReaderTest : public ::testing::Test {
   protected:
     // Reception happens at 2024-06-15 10:20:30 unless a test pins another moment.
-    FixedClock clock_{At(2024, 6, 15, 10, 20, 30)};
+    FixedClock clock_{LocalTime{2024, 6, 15, 10, 20, 30}};
     ScopedClockOverride pin_{clock_};
 
     static SyslogReading Read(std::string_view raw) { return ReadSyslogMessage(raw, kSender); }
@@ -133,7 +122,7 @@ TEST_F(SyslogReaderTest, UnreadableTimestampConsumesNothingOfTheHeader) {
 }
 
 TEST_F(SyslogReaderTest, FebruaryTwentyNinthNeedsALeapYear) {
-    FixedClock in2023(At(2023, 6, 15, 10, 20, 30));
+    FixedClock in2023(LocalTime{2023, 6, 15, 10, 20, 30});
     ScopedClockOverride pin(in2023);
     const SyslogReading reading = Read("<13>Feb 29 12:00:00 host text");
     EXPECT_EQ(reading.TimeStamp, "2023-06-15 10:20:30");
@@ -142,7 +131,7 @@ TEST_F(SyslogReaderTest, FebruaryTwentyNinthNeedsALeapYear) {
 
 TEST_F(SyslogReaderTest, YearFollowsTheTurnOfTheYear) {
     {
-        FixedClock newYear(At(2025, 1, 1, 0, 0, 5));
+        FixedClock newYear(LocalTime{2025, 1, 1, 0, 0, 5});
         ScopedClockOverride pin(newYear);
         EXPECT_EQ(Read("<13>Dec 31 23:59:58 h m").TimeStamp, "2024-12-31 23:59:58");
         EXPECT_EQ(Read("<13>Jan  1 00:00:04 h m").TimeStamp, "2025-01-01 00:00:04");
@@ -150,7 +139,7 @@ TEST_F(SyslogReaderTest, YearFollowsTheTurnOfTheYear) {
         EXPECT_EQ(Read("<13>Feb 29 00:00:04 h m").HostName, kSender);
     }
     {
-        FixedClock newYearsEve(At(2024, 12, 31, 23, 59, 59));
+        FixedClock newYearsEve(LocalTime{2024, 12, 31, 23, 59, 59});
         ScopedClockOverride pin(newYearsEve);
         EXPECT_EQ(Read("<13>Jan  1 00:00:01 h m").TimeStamp, "2025-01-01 00:00:01");
         EXPECT_EQ(Read("<13>Nov 30 00:00:01 h m").TimeStamp, "2024-11-30 00:00:01");

@@ -51,19 +51,6 @@ QPushButton& Button(QWidget& dialog, const QString& text) {
     throw std::runtime_error("no button " + text.toStdString());
 }
 
-// The dialog `menuItem` shows, as the user opens it. The dialogs carry no Q_OBJECT, so Qt's
-// findChild would take any dialog for one of them.
-template <typename Dialog>
-Dialog* OpenDialog(MainWindow& window, const QString& menuItem) {
-    window.Action(menuItem)->trigger();
-    for (QDialog* dialog : window.findChildren<QDialog*>()) {
-        if (auto* found = dynamic_cast<Dialog*>(dialog); found != nullptr && found->isVisible()) {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
 void Type(QLineEdit& field, const QString& text) {
     field.selectAll();
     QTest::keyClick(&field, Qt::Key_Delete);
@@ -153,7 +140,7 @@ TEST(SchedulingDialog, ShowsTheTableSwitchesDaysAndHoursAndWritesEveryHour) {
     table.Execute("update scheduling set sun=\"on\" where schedule_time=5");
     window.show();
 
-    auto* dialog = OpenDialog<SchedulingDialog>(window, "Scheduling");
+    auto* dialog = testing::OpenDialog<SchedulingDialog>(window, "Scheduling");
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(window.menuBar()->isEnabled());
     EXPECT_FALSE(dialog->ApplyButton().isEnabled());
@@ -376,7 +363,7 @@ TEST(ContactDialogs, PersonsAndAGroupOfThemFromTheMenus) {
     DatabaseConnection& table = engine.DataModule().Connection();
     window.show();
 
-    auto* contacts = OpenDialog<ContactsDialog>(window, "Contact Options");
+    auto* contacts = testing::OpenDialog<ContactsDialog>(window, "Contact Options");
     ASSERT_NE(contacts, nullptr);
     EXPECT_FALSE(contacts->DeleteButton().isEnabled());
     const auto add = [&](const QString& name, int field, const QString& address) {
@@ -412,7 +399,7 @@ TEST(ContactDialogs, PersonsAndAGroupOfThemFromTheMenus) {
     EXPECT_EQ(TakeBox(*contacts), "Person Name must be unique.");
     QTest::mouseClick(&Button(*contacts, "Cancel"), Qt::LeftButton);
 
-    auto* groups = OpenDialog<ContactGroupsDialog>(window, "Contact Group Options");
+    auto* groups = testing::OpenDialog<ContactGroupsDialog>(window, "Contact Group Options");
     ASSERT_NE(groups, nullptr);
     EXPECT_EQ(groups->Available().count(), 3);
     EXPECT_FALSE(groups->Button("<<").isEnabled());
