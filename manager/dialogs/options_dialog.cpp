@@ -6,6 +6,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 
+#include <algorithm>
 #include <optional>
 
 #include "engine/syslog_engine.h"
@@ -73,6 +74,8 @@ OptionsDialog::OptionsDialog(MainWindow& window, SyslogEngine& engine,
       registration_(std::move(registration)),
       form_(std::make_unique<Ui::OptionsDialog>()) {
     form_->setupUi(this);
+    // Every page's tab in sight, whatever the desktop's font.
+    resize(std::max(width(), form_->pages->tabBar()->sizeHint().width() + 40), height());
     layout()->addWidget(&StatusBar());
     BuildColourLists();
     chooseFile_ = [this](const QString& title, const QString& folder, const QString& name) {

@@ -18,6 +18,8 @@ MessageDetailsPanel::MessageDetailsPanel()
         "DateTime : ", "From IP : ", "Facility : ", "Severity : "};
     for (std::size_t at = 0; at < captions.size(); ++at) {
         values_[at] = new QLabel;
+        // The panel is narrow: a time breaks between date and time rather than being cut.
+        values_[at]->setWordWrap(true);
         labels->addRow(captions[at], values_[at]);
         values_[at]->installEventFilter(this);
     }
