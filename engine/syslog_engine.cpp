@@ -25,6 +25,8 @@ SyslogEngine::SyslogEngine(OwnerLoop& owner, EngineSettings settings, PipelineVa
     timer_ = owner_.StartTimer(timings_.schedule, TimerMode::kRepeating, [this] { TimerTimer(); });
     timerHouseKeep_ = owner_.StartTimer(timings_.houseKeeping, TimerMode::kRepeating,
                                         [this] { TimerHouseKeepTimer(); });
+    timerRepeatSummaries_ = owner_.StartTimer(timings_.repeatSummaries, TimerMode::kRepeating,
+                                              [this] { TimerRepeatSummariesTimer(); });
 }
 
 SyslogEngine::~SyslogEngine() {
@@ -32,6 +34,7 @@ SyslogEngine::~SyslogEngine() {
     owner_.StopTimer(timerInit_);
     owner_.StopTimer(timer_);
     owner_.StopTimer(timerHouseKeep_);
+    owner_.StopTimer(timerRepeatSummaries_);
 }
 
 void SyslogEngine::PublishSettings(EngineSettings settings) {
@@ -127,6 +130,9 @@ void SyslogEngine::StopReceivers() {
 void SyslogEngine::ReloadRulesAndContacts() {
     try {
         LoadRulesAndContacts(dataModule_.Connection(), configuration_);
+        if (pipeline_) {
+            pipeline_->KeepRepeatWindows(*configuration_.Snapshot());
+        }
     } catch (const std::exception& error) {
         WriteDiagnostic(UnhandledErrorLine(error.what()), kLevelError);
     }
@@ -186,6 +192,12 @@ void SyslogEngine::TimerTimer() {
 
 void SyslogEngine::TimerHouseKeepTimer() {
     HouseKeep(dataModule_.Connection(), *settings_.Current());
+}
+
+void SyslogEngine::TimerRepeatSummariesTimer() {
+    if (pipeline_) {
+        pipeline_->RaiseDueSummaries();
+    }
 }
 
 void SyslogEngine::OnDatagram(std::string_view datagram, const std::string& senderAddress) {

@@ -28,6 +28,8 @@ struct EngineTimings {
     std::chrono::milliseconds initAfterNewDatabase{3000};
     std::chrono::milliseconds schedule{60000};
     std::chrono::milliseconds houseKeeping{3600000};
+    // How often the repeat windows of the rules are looked at for summaries that are due.
+    std::chrono::milliseconds repeatSummaries{1000};
 };
 
 // The engine both programs run: it owns every part (settings, configuration cache, delivery
@@ -79,7 +81,8 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
 
     // Owner thread, after the rules or contacts were saved: what was read takes over from the
     // next message on, in one step. The receivers keep running, so nothing sent meanwhile is
-    // lost. A failure is logged and the configuration in use stays.
+    // lost. A failure is logged and the configuration in use stays. Repeat windows stay open for
+    // the rules whose limit did not change; the others send their summaries now.
     void ReloadRulesAndContacts();
     void ReloadContacts();
 
@@ -109,6 +112,7 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
     void TimerInitTimer();
     void TimerTimer();
     void TimerHouseKeepTimer();
+    void TimerRepeatSummariesTimer();
 
     OwnerLoop& owner_;
     EngineTimings timings_;
@@ -128,6 +132,7 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
     TimerId timerInit_ = 0;
     TimerId timer_ = 0;
     TimerId timerHouseKeep_ = 0;
+    TimerId timerRepeatSummaries_ = 0;
     bool scheduleArmed_ = false;
     bool shutDown_ = false;
     // Tasks posted to the owner loop run only while the engine exists.

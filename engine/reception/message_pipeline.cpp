@@ -1,6 +1,7 @@
 #include "engine/reception/message_pipeline.h"
 
 #include <exception>
+#include <map>
 
 #include "engine/alarms/alarm_dispatcher.h"
 #include "engine/pool/thread_pool_manager.h"
@@ -20,18 +21,10 @@ bool IsSet(const std::string& flag) {
     return flag == "y";
 }
 
-// What a matched rule asks for, after masking by the enabled methods.
-struct Alarms {
-    int ruleId = 0;
-    bool email = false;
-    bool smpp = false;
-    bool httpSms = false;
-    bool forward = false;
-    bool snmp = false;
-    bool snpp = false;
-    FilterRule rule;
-
-    bool Any() const { return email || smpp || httpSms || forward || snmp || snpp; }
+// What a matched rule asks for, before masking, with the rule's repeat limit.
+struct Matched {
+    RuleAlarms alarms;
+    int repeatSeconds = 0;
 };
 
 std::string_view TrimmedSpaces(std::string_view text) {
@@ -58,16 +51,17 @@ void Guarded(std::string_view code, Step&& step) {
     }
 }
 
-Alarms MatchRule(const ConfigurationSnapshot& configuration, const SyslogRecord& record) {
-    Alarms alarms;
+Matched MatchRule(const ConfigurationSnapshot& configuration, const SyslogRecord& record) {
+    Matched matched;
     if (!configuration.RulesExist) {
-        return alarms;
+        return matched;
     }
-    alarms.rule = FindMatchingRule(configuration, record.Source, record.Facility, record.Severity);
-    if (!RuleAcceptsMessage(alarms.rule, record.Facility, record.Severity)) {
-        return alarms;
+    const FilterRule rule =
+        FindMatchingRule(configuration, record.Source, record.Facility, record.Severity);
+    if (!RuleAcceptsMessage(rule, record.Facility, record.Severity)) {
+        return matched;
     }
-    const FilterRule& rule = alarms.rule;
+    RuleAlarms& alarms = matched.alarms;
     alarms.ruleId = rule.id;
     alarms.email = IsSet(rule.alarm_email);
     alarms.smpp = IsSet(rule.alarm_smpp);
@@ -75,10 +69,17 @@ Alarms MatchRule(const ConfigurationSnapshot& configuration, const SyslogRecord&
     alarms.forward = IsSet(rule.alarm_syslog);
     alarms.snmp = IsSet(rule.alarm_snmp);
     alarms.snpp = IsSet(rule.alarm_snpp);
-    return alarms;
+    alarms.snmpVersion = rule.alarm_snmp_version;
+    alarms.snmpTrapOid = rule.alarm_snmp_trap_oid;
+    alarms.snmpCommunity = rule.alarm_snmp_trap_community;
+    alarms.snmpEnterprise = rule.alarm_snmp_trap_enterprise;
+    alarms.snmpUsername = rule.alarm_snmp_trap_username;
+    alarms.snmpPassword = rule.alarm_snmp_trap_password;
+    matched.repeatSeconds = rule.alarm_repeat_seconds;
+    return matched;
 }
 
-void MaskDisabledMethods(const ConfigurationSnapshot& configuration, Alarms& alarms) {
+void MaskDisabledMethods(const ConfigurationSnapshot& configuration, RuleAlarms& alarms) {
     const auto enabled = [&](AlarmMethod method) { return configuration.Method(method).enable; };
     alarms.email = alarms.email && enabled(AlarmMethod::Email);
     alarms.smpp = alarms.smpp && enabled(AlarmMethod::Sms);
@@ -164,9 +165,11 @@ void MessagePipeline::Process(const EngineSettings& settings, SyslogRecord recor
                               const PipelinePlaceCodes& codes) {
     const std::shared_ptr<const ConfigurationSnapshot> configuration =
         parts_.configuration.Snapshot();
-    Alarms alarms;
-    Guarded(codes.rule, [&] { alarms = MatchRule(*configuration, record); });
+    Matched matched;
+    Guarded(codes.rule, [&] { matched = MatchRule(*configuration, record); });
+    RuleAlarms& alarms = matched.alarms;
     MaskDisabledMethods(*configuration, alarms);
+    alarms.forward = alarms.forward && ForwardableSource(record.Source, settings.LocalIP);
 
     if (settings.FileBackup.Enable) {
         parts_.textFile.Append(settings, record);
@@ -179,42 +182,79 @@ void MessagePipeline::Process(const EngineSettings& settings, SyslogRecord recor
     }
 
     if (alarms.Any()) {
-        const std::string text = AlarmText(record);
-        if (alarms.forward && ForwardableSource(record.Source, settings.LocalIP)) {
-            Guarded(codes.forward, [&] {
-                AlarmJob job;
-                job.Method = "SysLog";
-                job.TimeStamp = record.TimeStamp;
-                job.Text = text;
-                job.SeverityName = record.SeverityName;
-                job.FacilityName = record.FacilityName;
-                job.Recipient = configuration->Method(AlarmMethod::SysLog).ip;
-                parts_.dispatcher.DispatchAlarm(job);
+        alarms.timeStamp = record.TimeStamp;
+        alarms.facilityName = record.FacilityName;
+        alarms.severityName = record.SeverityName;
+        alarms.text = AlarmText(record);
+        bool raise = true;
+        if (matched.repeatSeconds > 0) {
+            Guarded(codes.rule, [&] {
+                AlarmRepeatWindows::Admission admission =
+                    repeats_.Admit(record.Source, matched.repeatSeconds, alarms);
+                raise = admission.raise;
+                Raise(admission.summaries, codes);
             });
         }
-        if (alarms.snmp) {
-            Guarded(codes.snmp, [&] {
-                AlarmJob job;
-                job.Method = "SNMP";
-                job.TimeStamp = record.TimeStamp;
-                job.Text = text;
-                job.SnmpVersion = alarms.rule.alarm_snmp_version;
-                job.SnmpTrapOid = alarms.rule.alarm_snmp_trap_oid;
-                job.SnmpCommunity = alarms.rule.alarm_snmp_trap_community;
-                job.SnmpEnterprise = alarms.rule.alarm_snmp_trap_enterprise;
-                job.SnmpUsername = alarms.rule.alarm_snmp_trap_username;
-                job.SnmpPassword = alarms.rule.alarm_snmp_trap_password;
-                parts_.dispatcher.DispatchAlarm(job);
-            });
+        if (raise) {
+            Raise(alarms, codes);
         }
-        Guarded(codes.contacts, [&] {
-            parts_.dispatcher.FanOutContacts(alarms.ruleId, record.TimeStamp, alarms.snpp,
-                                             alarms.httpSms, alarms.smpp, alarms.email, text);
-        });
     }
     if (parts_.observer != nullptr) {
         Guarded({}, [&] { parts_.observer->MessageAccepted(record); });
     }
+}
+
+void MessagePipeline::RaiseDueSummaries() {
+    Raise(repeats_.TakeDue(), variant_.udpCodes);
+}
+
+void MessagePipeline::KeepRepeatWindows(const ConfigurationSnapshot& configuration) {
+    std::map<int, int> limitByRule;
+    for (const FilterRule& rule : configuration.Rules) {
+        limitByRule.emplace(rule.id, rule.alarm_repeat_seconds);
+    }
+    Raise(repeats_.KeepRules(limitByRule), variant_.udpCodes);
+}
+
+void MessagePipeline::Raise(const std::vector<RuleAlarms>& summaries,
+                            const PipelinePlaceCodes& codes) {
+    for (const RuleAlarms& summary : summaries) {
+        Raise(summary, codes);
+    }
+}
+
+void MessagePipeline::Raise(const RuleAlarms& alarms, const PipelinePlaceCodes& codes) {
+    if (alarms.forward) {
+        Guarded(codes.forward, [&] {
+            AlarmJob job;
+            job.Method = "SysLog";
+            job.TimeStamp = alarms.timeStamp;
+            job.Text = alarms.text;
+            job.SeverityName = alarms.severityName;
+            job.FacilityName = alarms.facilityName;
+            job.Recipient = parts_.configuration.Snapshot()->Method(AlarmMethod::SysLog).ip;
+            parts_.dispatcher.DispatchAlarm(job);
+        });
+    }
+    if (alarms.snmp) {
+        Guarded(codes.snmp, [&] {
+            AlarmJob job;
+            job.Method = "SNMP";
+            job.TimeStamp = alarms.timeStamp;
+            job.Text = alarms.text;
+            job.SnmpVersion = alarms.snmpVersion;
+            job.SnmpTrapOid = alarms.snmpTrapOid;
+            job.SnmpCommunity = alarms.snmpCommunity;
+            job.SnmpEnterprise = alarms.snmpEnterprise;
+            job.SnmpUsername = alarms.snmpUsername;
+            job.SnmpPassword = alarms.snmpPassword;
+            parts_.dispatcher.DispatchAlarm(job);
+        });
+    }
+    Guarded(codes.contacts, [&] {
+        parts_.dispatcher.FanOutContacts(alarms.ruleId, alarms.timeStamp, alarms.snpp,
+                                         alarms.httpSms, alarms.smpp, alarms.email, alarms.text);
+    });
 }
 
 }  // namespace trevalon

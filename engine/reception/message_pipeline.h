@@ -2,6 +2,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "engine/alarms/alarm_repeat_windows.h"
+#include "engine/alarms/rule_alarms.h"
 
 #include "engine/reception/syslog_reception.h"
 #include "engine/storage/syslog_escaping.h"
@@ -13,6 +17,7 @@ namespace trevalon {
 
 class AlarmDispatcher;
 class ConfigurationCache;
+struct ConfigurationSnapshot;
 class RowConnectionCaches;
 class SyslogTextFile;
 class TOrlThreadPoolManager;
@@ -53,8 +58,9 @@ struct PipelineVariant {
 // "<Source> <FacilityName> <SeverityName> <Content>"
 std::string AlarmText(const SyslogRecord& record);
 
-// The road of one message: reading, rule, masking, text file, row job, alarms. Runs on the
-// receiving threads; takes one settings snapshot and one configuration snapshot per message.
+// The road of one message: reading, rule, masking, text file, row job, alarms (held back within
+// the rule's repeat limit). Runs on the receiving threads; takes one settings snapshot and one
+// configuration snapshot per message.
 class MessagePipeline final : public SyslogMessageSink {
   public:
     // At most this much of a datagram is read (RFC 3164's message size).
@@ -66,12 +72,21 @@ class MessagePipeline final : public SyslogMessageSink {
     void OnStreamMessage(std::string_view message, const std::string& peerAddress) override;
     void OnBurst(BurstEvent event) override;
 
+    // Owner thread, about once a second: the summaries of the repeat windows that ran out.
+    void RaiseDueSummaries();
+    // Owner thread, after the rules were reloaded: windows of rules whose repeat limit changed
+    // or that are gone close with their summaries; the others stay open.
+    void KeepRepeatWindows(const ConfigurationSnapshot& configuration);
+
   private:
     void Process(const EngineSettings& settings, SyslogRecord record,
                  const PipelinePlaceCodes& codes);
+    void Raise(const std::vector<RuleAlarms>& summaries, const PipelinePlaceCodes& codes);
+    void Raise(const RuleAlarms& alarms, const PipelinePlaceCodes& codes);
 
     PipelineParts parts_;
     PipelineVariant variant_;
+    AlarmRepeatWindows repeats_;
 };
 
 }  // namespace trevalon

@@ -82,6 +82,9 @@ struct FilterRule {
     std::string alarm_snmp_trap_enterprise;
     std::string alarm_snmp_trap_username;
     std::string alarm_snmp_trap_password;
+    // Seconds in which further matches from one source raise no alarms of their own but are
+    // summed up in one; 0 alarms every match.
+    int alarm_repeat_seconds = 0;
 
     // The flag text of a facility or severity; empty for a value outside the enumeration.
     const std::string& FacilityFlag(TIdSyslogFacility value) const;

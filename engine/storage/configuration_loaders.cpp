@@ -183,6 +183,7 @@ FilterRule ReadRule(const Row& row) {
     rule.alarm_snmp_trap_enterprise = row.Text("alarm_snmp_trap_enterprise");
     rule.alarm_snmp_trap_username = row.Text("alarm_snmp_trap_username");
     rule.alarm_snmp_trap_password = row.Text("alarm_snmp_trap_password");
+    rule.alarm_repeat_seconds = row.Integer("alarm_repeat_seconds");
     return rule;
 }
 

@@ -109,6 +109,7 @@ void TDMKestrine::CreateMissingTables() {
         }
     }
     UpgradeSyslogMessage();
+    AddRepeatSeconds();
 }
 
 bool TDMKestrine::ObjectExists(std::string_view tableName) {
@@ -137,25 +138,37 @@ bool TDMKestrine::ExecuteStatement(std::string_view statement, std::string_view 
     }
 }
 
-void TDMKestrine::UpgradeSyslogMessage() {
-    const std::string describe = DescribeSyslogStatement(databaseName_);
+std::optional<std::map<std::string, std::string>> TDMKestrine::ColumnTypes(
+    const std::string& describe) {
     Observe(describe);
-    bool upgrade = false;
     try {
         const QueryResult columns = connection_.Query(describe);
+        std::map<std::string, std::string> types;
         for (std::size_t row = 0; row < columns.RowCount(); ++row) {
-            if (columns.Text(row, "Field") == "msg") {
-                const std::string type = columns.Text(row, "Type");
-                upgrade = type != "mediumtext" && type != "MEDIUMTEXT";
-                break;
-            }
+            types.emplace(columns.Text(row, "Field"), columns.Text(row, "Type"));
         }
+        return types;
     } catch (const DatabaseError&) {
         // Without a readable column list nothing is changed.
+        return std::nullopt;
+    }
+}
+
+void TDMKestrine::UpgradeSyslogMessage() {
+    const auto columns = ColumnTypes(DescribeSyslogStatement(databaseName_));
+    if (!columns) {
         return;
     }
-    if (upgrade) {
+    const auto msg = columns->find("msg");
+    if (msg != columns->end() && msg->second != "mediumtext" && msg->second != "MEDIUMTEXT") {
         ExecuteStatement(UpgradeSyslogMessageStatement(databaseName_), "syslog");
+    }
+}
+
+void TDMKestrine::AddRepeatSeconds() {
+    const auto columns = ColumnTypes(DescribeFilteringStatement(databaseName_));
+    if (columns && !columns->empty() && !columns->contains(std::string(kRepeatSecondsColumn))) {
+        ExecuteStatement(AddRepeatSecondsStatement(databaseName_), "filtering");
     }
 }
 

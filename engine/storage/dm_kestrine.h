@@ -4,6 +4,8 @@
 // creates the database and its tables at start-up.
 
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,7 +39,8 @@ class TDMKestrine {
     // On the server-level connection: creates the database, reconnects to it and creates
     // its tables. Logs ERR00104 and asks the program to end when the database cannot be made.
     void CreateDatabase();
-    // Creates every missing table with its indexes and seed rows, then upgrades syslog.msg.
+    // Creates every missing table with its indexes and seed rows, then upgrades syslog.msg and
+    // gives filtering its repeat limit column when it lacks one.
     void CreateMissingTables();
     // Whether the connected database has a table of exactly this name; false on any error.
     bool ObjectExists(std::string_view tableName);
@@ -50,7 +53,10 @@ class TDMKestrine {
     void SetStatementObserver(StatementObserver observer) { observer_ = std::move(observer); }
 
   private:
+    // The Type of each column of a table, by Field; nullopt when the list cannot be read.
+    std::optional<std::map<std::string, std::string>> ColumnTypes(const std::string& describe);
     void UpgradeSyslogMessage();
+    void AddRepeatSeconds();
     void Observe(std::string_view statement) const;
 
     const PublishedSettings& settings_;

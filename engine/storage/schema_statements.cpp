@@ -12,6 +12,7 @@ struct Column {
     std::string Definition;
 };
 
+constexpr std::string_view kRepeatSecondsDefinition = "INT NOT NULL DEFAULT 0";
 constexpr std::string_view kIdColumn = "INTEGER NOT NULL AUTO_INCREMENT, PRIMARY KEY (id)";
 
 std::string CreateTableStatement(std::string_view database, std::string_view table,
@@ -98,6 +99,7 @@ std::vector<Column> FilteringColumns() {
     columns.push_back({"alarm_snmp_trap_enterprise", "VARCHAR(150)"});
     columns.push_back({"alarm_snmp_trap_username", "VARCHAR(50)"});
     columns.push_back({"alarm_snmp_trap_password", "VARCHAR(50)"});
+    columns.push_back({std::string(kRepeatSecondsColumn), std::string(kRepeatSecondsDefinition)});
     return columns;
 }
 
@@ -174,6 +176,15 @@ std::string DescribeSyslogStatement(std::string_view database) {
 
 std::string UpgradeSyslogMessageStatement(std::string_view database) {
     return "ALTER TABLE " + std::string(database) + ".syslog MODIFY msg MEDIUMTEXT;";
+}
+
+std::string DescribeFilteringStatement(std::string_view database) {
+    return "desc " + std::string(database) + ".filtering";
+}
+
+std::string AddRepeatSecondsStatement(std::string_view database) {
+    return "ALTER TABLE " + std::string(database) + ".filtering ADD COLUMN " +
+           std::string(kRepeatSecondsColumn) + " " + std::string(kRepeatSecondsDefinition) + ";";
 }
 
 }  // namespace trevalon

@@ -26,4 +26,9 @@ std::string DescribeSyslogStatement(std::string_view database);
 // Older schemas kept messages in a TEXT column, too small for long messages.
 std::string UpgradeSyslogMessageStatement(std::string_view database);
 
+// Rules made before repeat limits existed get the column, every rule alarming each match.
+inline constexpr std::string_view kRepeatSecondsColumn = "alarm_repeat_seconds";
+std::string DescribeFilteringStatement(std::string_view database);
+std::string AddRepeatSecondsStatement(std::string_view database);
+
 }  // namespace trevalon
