@@ -37,6 +37,7 @@ std::vector<std::pair<std::string, std::string>> RuleValues(const RuleFields& ru
     values.emplace_back("alarm_snmp_trap_enterprise", SqlQuoted(rule.enterprise));
     values.emplace_back("alarm_snmp_trap_username", SqlQuoted(rule.userName));
     values.emplace_back("alarm_snmp_trap_password", SqlQuoted(rule.password));
+    values.emplace_back("alarm_repeat_seconds", std::to_string(rule.repeatSeconds));
     return values;
 }
 

@@ -65,6 +65,8 @@ struct RuleFields {
     std::string enterprise;
     std::string userName;
     std::string password;
+    // 0: every match alarms.
+    int repeatSeconds = 0;
 };
 
 // The method columns of table filtering, in the order of RuleFields::methods.

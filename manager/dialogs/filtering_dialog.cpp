@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include <exception>
+#include <optional>
 
 #include "engine/syslog_engine.h"
 #include "foundation/syslog_vocabulary.h"
@@ -27,9 +28,25 @@ constexpr int kSnmpRow = 5;
 constexpr std::array<int, 5> kRowsNeedingContacts = {0, 1, 2, 3, 6};
 constexpr const char* kPerson = "Person";
 constexpr const char* kGroup = "Group";
+// Nine digits always fit the INT column.
+constexpr int kRepeatSecondsDigits = 9;
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// Digits only, blanks around them allowed; nothing when the text is no such number.
+std::optional<int> RepeatSecondsTyped(const QString& typed) {
+    const QString digits = typed.trimmed();
+    if (digits.isEmpty() || digits.size() > kRepeatSecondsDigits) {
+        return std::nullopt;
+    }
+    for (const QChar c : digits) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+    }
+    return digits.toInt();
 }
 
 }  // namespace
@@ -39,13 +56,15 @@ FilteringDialog::FilteringDialog(MainWindow& window, SyslogEngine& engine, Pinge
       engine_(engine),
       pinger_(std::move(pinger)),
       form_(std::make_unique<Ui::FilteringDialog>()),
-      rules_({"ID", "IP / Domain", "Facility", "Severity", "Alarm Method(s)", "Contact Persons"}) {
+      rules_({"ID", "IP / Domain", "Facility", "Severity", "Alarm Method(s)", "Contact Persons",
+              "Repeat Limit (s)"}) {
     Ui::FilteringDialog& f = *form_;
     f.setupUi(this);
     layout()->addWidget(&StatusBar());
     f.source->setMaxLength(500);
     f.trapOid->setMaxLength(150);
     f.userName->setMaxLength(50);
+    f.repeatSeconds->setMaxLength(kRepeatSecondsDigits);
     f.pingResult->hide();
 
     FillCheckList(*f.facilities, FacilityNames());
@@ -141,6 +160,7 @@ void FilteringDialog::ClearFields() {
     f.community->setCurrentText("public");
     f.userName->clear();
     f.enterprise->clear();
+    f.repeatSeconds->setText("0");
     FollowVersion();
     FollowMethods();
     f.source->setFocus();
@@ -242,6 +262,7 @@ void FilteringDialog::Load() {
         TickFlags(*f.facilities, flags.facilities);
         TickFlags(*f.severities, flags.severities);
         TickFlags(*f.methods, flags.methods);
+        f.repeatSeconds->setText(QString::number(rule.Integer(0, "alarm_repeat_seconds")));
         if (rule.Text(0, "alarm_snmp") == "y") {
             const std::int64_t version = rule.Integer(0, "alarm_snmp_version");
             f.snmpVersion->setCurrentIndex(version >= 1 && version <= 3 ? int(version) - 1 : 0);
@@ -304,6 +325,10 @@ bool FilteringDialog::Valid() {
     if (!AnyTicked(*f.severities)) {
         return refuse(f.detailPage, *f.severities,
                       "Severity is compulsory field, please select the severity(s).");
+    }
+    if (!RepeatSecondsTyped(f.repeatSeconds->text())) {
+        return refuse(f.detailPage, *f.repeatSeconds,
+                      "Alarm repeat limit must be a whole number of seconds, 0 or more.");
     }
     if (f.contacts->isEnabled()) {
         bool anyContact = false;
@@ -515,6 +540,7 @@ sql::RuleFields FilteringDialog::Typed() const {
     rule.facilities = TickedFlags<kFacilityCount>(*f.facilities);
     rule.severities = TickedFlags<kSeveritiesInWireOrder.size()>(*f.severities);
     rule.methods = TickedFlags<kMethodNames.size()>(*f.methods);
+    rule.repeatSeconds = RepeatSecondsTyped(f.repeatSeconds->text()).value_or(0);
     rule.snmpVersion = f.snmpVersion->currentIndex() + 1;
     rule.trapOid = f.trapOid->text().toStdString();
     if (rule.snmpVersion == 1) {

@@ -67,7 +67,7 @@ class FilteringDialog final : public ManagerDialog {
     std::int64_t id_ = 0;
     bool pinging_ = false;
     // Ascending next, per column of the rule list.
-    std::array<bool, 6> ascending_{true, true, true, true, true, true};
+    std::array<bool, 7> ascending_{true, true, true, true, true, true, true};
     std::jthread ping_;
 };
 

@@ -73,7 +73,8 @@ QStringList RuleListRow(const QueryResult& rules, std::size_t row, const QString
             SetNames(flags.facilities, FacilityNames()),
             SetNames(flags.severities, SeverityNames()),
             SetNames(flags.methods, methods),
-            contacts.join(',')};
+            contacts.join(','),
+            QString::number(rules.Integer(row, "alarm_repeat_seconds"))};
 }
 
 }  // namespace trevalon

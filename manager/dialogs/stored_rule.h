@@ -24,7 +24,7 @@ QStringList SeverityNames();
 dialog_statements::RuleFields StoredFlags(const QueryResult& rules, std::size_t row);
 
 // The rule list's row: ID, source, the set facilities, severities and methods each joined by
-// "/", and the contacts joined by ",".
+// "/", the contacts joined by ",", and the repeat limit in seconds.
 QStringList RuleListRow(const QueryResult& rules, std::size_t row, const QStringList& contacts);
 
 }  // namespace trevalon
