@@ -224,9 +224,9 @@ TEST_F(ConfigurationLoaders, RulesKeepServerOrderAndTheirTextsAsRead) {
                 {{"facility_sfUUCP", "y"}, {"severity_slDebug", "y"}},
                 "alarm_email,alarm_snmp,alarm_snmp_version,alarm_snmp_trap_oid,"
                 "alarm_snmp_trap_community,alarm_snmp_trap_enterprise,alarm_snmp_trap_username,"
-                "alarm_snmp_trap_password",
+                "alarm_snmp_trap_password,alarm_repeat_seconds",
                 "\"y\",\"Y\",3,\"1.3.6.1.4.1.9\",\"public\",\"1.3.6.1.4.1\",\"admin\",\"" +
-                    SqlEscaped(hostile) + "\""});
+                    SqlEscaped(hostile) + "\",600"});
     InsertRule({"NULL", {}, "alarm_snmp_trap_oid", "NULL"});
     LoadRulesExistFlag(database_.Connection(), cache_);
     LoadRules(database_.Connection(), cache_);
@@ -242,6 +242,7 @@ TEST_F(ConfigurationLoaders, RulesKeepServerOrderAndTheirTextsAsRead) {
     EXPECT_EQ(first.SeverityFlag(slEmergency), "Y");
     EXPECT_EQ(first.alarm_email, "n");
     EXPECT_EQ(first.alarm_snmp_version, 1);
+    EXPECT_EQ(first.alarm_repeat_seconds, 0);
 
     const FilterRule& second = snapshot->Rules[1];
     EXPECT_EQ(second.id, 2);
@@ -258,6 +259,7 @@ TEST_F(ConfigurationLoaders, RulesKeepServerOrderAndTheirTextsAsRead) {
     EXPECT_EQ(second.alarm_snmp_trap_enterprise, "1.3.6.1.4.1");
     EXPECT_EQ(second.alarm_snmp_trap_username, "admin");
     EXPECT_EQ(second.alarm_snmp_trap_password, hostile);
+    EXPECT_EQ(second.alarm_repeat_seconds, 600);
 
     const FilterRule& third = snapshot->Rules[2];
     EXPECT_EQ(third.ip, "");

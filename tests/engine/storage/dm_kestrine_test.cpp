@@ -11,6 +11,7 @@
 #include "engine/storage/schema_statements.h"
 #include "foundation/engine_settings.h"
 #include "foundation/program_end.h"
+#include "foundation/syslog_vocabulary.h"
 #include "tests/engine/storage/test_database_server.h"
 #include "tests/support/temp_installation.h"
 
@@ -66,6 +67,7 @@ class DataModuleTest : public ::testing::Test {
     std::vector<std::string> ChecksOnly() const {
         std::vector<std::string> checks(9, std::string(kShowTablesStatement));
         checks.push_back("desc " + database_->Name() + ".syslog");
+        checks.push_back("desc " + database_->Name() + ".filtering");
         return checks;
     }
 
@@ -85,6 +87,7 @@ TEST_F(DataModuleTest, EmptyServerGetsDatabaseTablesIndexesAndSchedule) {
         expected.insert(expected.end(), table.Statements.begin(), table.Statements.end());
     }
     expected.push_back("desc " + database_->Name() + ".syslog");
+    expected.push_back("desc " + database_->Name() + ".filtering");
     EXPECT_EQ(statements, expected);
 
     std::set<std::string> tables;
@@ -156,7 +159,7 @@ TEST_F(DataModuleTest, SecondStartRunsOnlyTheChecks) {
     EXPECT_FALSE(ProgramEndRequested());
 }
 
-TEST_F(DataModuleTest, TextMessageColumnIsWidenedOnceAndKeepsItsRows) {
+TEST_F(DataModuleTest, OlderTablesAreUpgradedOnceAndKeepTheirRows) {
     AdminExecute("CREATE DATABASE " + database_->Name());
     AdminExecute("create table " + database_->Name() +
                  ".syslog (syslog_datetime DATETIME NOT NULL,ip VARCHAR(100) NOT NULL,facility "
@@ -164,14 +167,46 @@ TEST_F(DataModuleTest, TextMessageColumnIsWidenedOnceAndKeepsItsRows) {
     AdminExecute("insert into " + database_->Name() +
                  ".syslog values (\"2009-03-14 08:00:04\", \"10.0.0.1\", \"Kernel\", "
                  "\"Emergency\", \"kept\")");
+    // A rule table from before repeat limits, with one rule in it.
+    for (const TableSchema& table : SchemaTables(database_->Name())) {
+        if (table.Name == "filtering") {
+            std::string create = table.Statements.front();
+            create.erase(create.find(",alarm_repeat_seconds"),
+                         std::string(",alarm_repeat_seconds INT NOT NULL DEFAULT 0").size());
+            AdminExecute(create);
+        }
+    }
+    std::string columns = "ip";
+    std::string values = "\"*\"";
+    for (const TIdSyslogFacility facility : kFacilitiesInWireOrder) {
+        columns += "," + FacilityRuleColumn(facility);
+        values += ",\"y\"";
+    }
+    for (const TIdSyslogSeverity severity : kSeveritiesInWireOrder) {
+        columns += "," + SeverityRuleColumn(severity);
+        values += ",\"y\"";
+    }
+    AdminExecute("insert into " + database_->Name() + ".filtering (" + columns + ") values (" +
+                 values + ")");
 
     const std::vector<std::string> first = Bootstrap();
-    ASSERT_FALSE(first.empty());
-    EXPECT_EQ(first.back(), UpgradeSyslogMessageStatement(database_->Name()));
+    const std::vector<std::string> upgrades = {
+        UpgradeSyslogMessageStatement(database_->Name()),
+        DescribeFilteringStatement(database_->Name()),
+        AddRepeatSecondsStatement(database_->Name()),
+    };
+    ASSERT_GE(first.size(), upgrades.size());
+    EXPECT_EQ(std::vector<std::string>(first.end() - 3, first.end()), upgrades);
     EXPECT_EQ(ColumnType("syslog", "msg"), "mediumtext");
     EXPECT_EQ(AdminQuery("SELECT msg FROM " + database_->Name() + ".syslog").Text(0, "msg"),
               "kept");
-    // The older table keeps its layout otherwise: no indexes were added to it.
+    EXPECT_EQ(ColumnType("filtering", "alarm_repeat_seconds"), "int");
+    const QueryResult rule = AdminQuery("SELECT ip, alarm_repeat_seconds FROM " +
+                                        database_->Name() + ".filtering");
+    ASSERT_EQ(rule.RowCount(), 1u);
+    EXPECT_EQ(rule.Text(0, "ip"), "*");
+    EXPECT_EQ(rule.Integer(0, "alarm_repeat_seconds"), 0);
+    // The older syslog table keeps its layout otherwise: no indexes were added to it.
     EXPECT_EQ(AdminQuery("SELECT count(*) as numOfRecord FROM information_schema.STATISTICS "
                          "WHERE TABLE_SCHEMA = \"" +
                          database_->Name() + "\" AND TABLE_NAME = \"syslog\"")

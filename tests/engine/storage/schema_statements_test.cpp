@@ -133,7 +133,7 @@ TEST(SchemaStatements, SyslogAndFilteringTablesTextForText) {
             "\"n\",alarm_snmp_version INTEGER NOT NULL DEFAULT 1,alarm_snmp_trap_oid "
             "VARCHAR(150),alarm_snmp_trap_community VARCHAR(150),alarm_snmp_trap_enterprise "
             "VARCHAR(150),alarm_snmp_trap_username VARCHAR(50),alarm_snmp_trap_password "
-            "VARCHAR(50)) CHARACTER SET UTF8;",
+            "VARCHAR(50),alarm_repeat_seconds INT NOT NULL DEFAULT 0) CHARACTER SET UTF8;",
             "CREATE INDEX idx_filtering_ip ON filtering(ip(50));"}));
     EXPECT_EQ(StatementsOf(tables, "filtering_contact"),
               (std::vector<std::string>{
@@ -150,6 +150,10 @@ TEST(SchemaStatements, DatabaseStatementsTextForText) {
     EXPECT_EQ(DescribeSyslogStatement("trevalon"), "desc trevalon.syslog");
     EXPECT_EQ(UpgradeSyslogMessageStatement("trevalon"),
               "ALTER TABLE trevalon.syslog MODIFY msg MEDIUMTEXT;");
+    EXPECT_EQ(DescribeFilteringStatement("trevalon"), "desc trevalon.filtering");
+    EXPECT_EQ(AddRepeatSecondsStatement("trevalon"),
+              "ALTER TABLE trevalon.filtering ADD COLUMN alarm_repeat_seconds INT NOT NULL "
+              "DEFAULT 0;");
     EXPECT_EQ(kShowTablesStatement, "show tables");
 }
 
