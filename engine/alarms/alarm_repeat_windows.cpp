@@ -20,8 +20,8 @@ std::size_t AlarmRepeatWindows::KeyHash::operator()(const Key& key) const {
 AlarmRepeatWindows::AlarmRepeatWindows(std::size_t capacity)
     : capacity_(capacity > 0 ? capacity : 1) {}
 
-AlarmRepeatWindows::Admission AlarmRepeatWindows::Admit(const std::string& source,
-                                                        int limitSeconds, RuleAlarms alarms) {
+AlarmRepeatWindows::Admission AlarmRepeatWindows::Admit(const std::string& source, int limitSeconds,
+                                                        RuleAlarms alarms) {
     const TimePoint now = EngineClock().Now();
     Admission admission;
     Key key{alarms.ruleId, source};

@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
@@ -16,6 +17,8 @@
 
 #include "foundation/event_loop.h"
 #include "tests/engine/storage/test_database_server.h"
+#include "tests/support/fixed_clock.h"
+#include "tests/support/loopback_ports.h"
 #include "tests/support/temp_installation.h"
 
 namespace trevalon {
@@ -50,18 +53,22 @@ class FiledMessages : public EngineObserver {
 // One engine on an installation and a scratch database of its own, receiving over TCP only and
 // filing to its text file.
 struct EngineUnderTest {
-    explicit EngineUnderTest(const std::string& purpose)
+    explicit EngineUnderTest(const std::string& purpose, bool udp = false,
+                             EngineTimings timings = {})
         : serverReady((testing::RequireServer(installation), true)),
           database(testing::TestDatabaseName(purpose), false),
-          engine(loop, Settings(installation), PipelineVariant::Service(), EngineTimings{},
+          engine(loop, Settings(installation, udp), PipelineVariant::Service(), timings,
                  database.Name()) {
         engine.SetObserver(&filed);
     }
 
-    static EngineSettings Settings(const testing::TempInstallation& installation) {
+    // Over UDP the sender is the message's HOSTNAME.
+    static EngineSettings Settings(const testing::TempInstallation& installation, bool udp) {
         EngineSettings settings = installation.Settings();
-        settings.System.SysLogUDPEnable = false;
-        settings.System.SysLogTCPEnable = true;
+        settings.System.SysLogUDPEnable = udp;
+        settings.System.SysLogPort = "0";
+        settings.System.SysLogMessageIPType = 1;
+        settings.System.SysLogTCPEnable = !udp;
         settings.System.SysLogTCPPort = "0";
         settings.DbBackup.Enable = false;
         return settings;
@@ -156,6 +163,107 @@ TEST(SyslogEngine, TwoEnginesFileEveryMessageWhileTheirSettingsChange) {
             ASSERT_EQ(line.back(), '\r') << line;
         }
     }
+}
+
+// A syslog server on a loopback UDP port that the engine forwards its alarms to.
+class ForwardTarget {
+  public:
+    ForwardTarget() : socket_(testing::BindLoopbackSocket(SOCK_DGRAM, port_)) {}
+    ~ForwardTarget() { close(socket_); }
+    ForwardTarget(const ForwardTarget&) = delete;
+    ForwardTarget& operator=(const ForwardTarget&) = delete;
+
+    std::uint16_t Port() const { return port_; }
+
+    // Runs the engine's owner loop until `count` datagrams have come in all; bounded.
+    std::vector<std::string> AwaitDatagrams(EventLoop& loop, std::size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        const TimerId check = loop.StartTimer(5ms, TimerMode::kRepeating, [&] {
+            char buffer[2048];
+            for (ssize_t size; (size = recv(socket_, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;) {
+                received_.emplace_back(buffer, static_cast<std::size_t>(size));
+            }
+            if (received_.size() >= count || std::chrono::steady_clock::now() > deadline) {
+                loop.Stop();
+            }
+        });
+        loop.Run();
+        loop.StopTimer(check);
+        return received_;
+    }
+
+  private:
+    std::uint16_t port_ = 0;
+    int socket_;
+    std::vector<std::string> received_;
+};
+
+// A flapping device sends 1,000 matching messages within two seconds to a rule that forwards
+// them with a repeat limit of ten seconds: the first is forwarded at once, the others only as one
+// summary once the ten seconds are over. Every message is still filed. With the limit set back
+// to 0 every match is forwarded again.
+TEST(SyslogEngine, RepeatLimitForwardsOneAlarmAndOneSummaryForAThousandMatches) {
+    testing::FixedClock clock(LocalTime{2026, 12, 10, 10, 15, 2, 4});
+    ForwardTarget target;
+    EngineTimings timings;
+    timings.repeatSummaries = 10ms;
+    EngineUnderTest unit("engine_repeat", true, timings);
+    TDMKestrine& data = unit.engine.DataModule();
+    ASSERT_TRUE(data.ConnectDatabase(true));
+    data.CreateDatabase();
+    std::string columns = "ip,alarm_syslog,alarm_repeat_seconds";
+    std::string values = "\"router1\",\"y\",10";
+    for (const TIdSyslogFacility facility : kFacilitiesInWireOrder) {
+        columns += "," + FacilityRuleColumn(facility);
+        values += ",\"y\"";
+    }
+    for (const TIdSyslogSeverity severity : kSeveritiesInWireOrder) {
+        columns += "," + SeverityRuleColumn(severity);
+        values += ",\"y\"";
+    }
+    data.Connection().Execute("insert into filtering (" + columns + ") values (" + values + ")");
+    data.Connection().Execute(
+        "insert into alarm_method (type,enable,ip,port) values (\"SysLog\",1,\"127.0.0.1\"," +
+        std::to_string(target.Port()) + ")");
+    unit.engine.Initialise();
+    ASSERT_TRUE(unit.engine.Reception().UdpListenerActive());
+
+    // In batches that the listener is sure to take in whole, 200 ms apart on the engine clock.
+    const auto send = [&](int first, int count, const std::string& tag) {
+        for (int i = first; i < first + count; ++i) {
+            testing::SendLoopbackDatagram(
+                unit.engine.Reception().UdpPort(),
+                "<134>Dec 10 10:15:02 router1 app: " + tag + " " + std::to_string(i));
+        }
+        return unit.filed.AwaitCount(first + count);
+    };
+    for (int batch = 0; batch < 10; ++batch) {
+        clock.Set(FromLocalTime(LocalTime{2026, 12, 10, 10, 15, 2, 4}) + batch * 200ms);
+        ASSERT_TRUE(send(batch * 100, 100, "flap"));
+    }
+    clock.Set(LocalTime{2026, 12, 10, 10, 15, 12, 4});
+    const std::vector<std::string> forwarded = target.AwaitDatagrams(unit.loop, 2);
+    ASSERT_EQ(forwarded.size(), 2u);
+    // The summary's colons make the forward put one in front of the text.
+    EXPECT_EQ(forwarded, (std::vector<std::string>{
+                             "<134>Dec 10 10:15:02  router1 Local Use Zero Informational  flap 0",
+                             "<134>Dec 10 10:15:12  :router1 Local Use Zero Informational  flap "
+                             "999 (+999 more since 10:15:02)"}));
+
+    data.Connection().Execute("update filtering set alarm_repeat_seconds=0");
+    unit.engine.ReloadRulesAndContacts();
+    ASSERT_TRUE(send(1000, 3, "again"));
+    std::vector<std::string> again = target.AwaitDatagrams(unit.loop, 5);
+    ASSERT_EQ(again.size(), 5u);
+    again.erase(again.begin(), again.begin() + 2);
+    std::sort(again.begin(), again.end());
+    EXPECT_EQ(again,
+              (std::vector<std::string>{
+                  "<134>Dec 10 10:15:12  router1 Local Use Zero Informational  again 1000",
+                  "<134>Dec 10 10:15:12  router1 Local Use Zero Informational  again 1001",
+                  "<134>Dec 10 10:15:12  router1 Local Use Zero Informational  again 1002"}));
+    unit.engine.Shutdown();
+    EXPECT_EQ(unit.FiledLines().size(), 1003u);
 }
 
 }  // namespace

@@ -90,7 +90,9 @@ TEST(AlarmRepeatWindows, WindowsArePerRuleAndSourceAndSurviveReloadsThatKeepTheL
         const char* source;
         int limit;
         int repeats;
-    } cases[] = {{1, "10.0.0.1", 60, 3}, {1, "10.0.0.2", 60, 1}, {2, "10.0.0.1", 60, 2},
+    } cases[] = {{1, "10.0.0.1", 60, 3},
+                 {1, "10.0.0.2", 60, 1},
+                 {2, "10.0.0.1", 60, 2},
                  {3, "10.0.0.1", 60, 4}};
     for (const auto& c : cases) {
         EXPECT_TRUE(windows.Admit(c.source, c.limit, Alarms(c.rule, "first")).raise);

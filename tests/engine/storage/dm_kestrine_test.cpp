@@ -201,8 +201,8 @@ TEST_F(DataModuleTest, OlderTablesAreUpgradedOnceAndKeepTheirRows) {
     EXPECT_EQ(AdminQuery("SELECT msg FROM " + database_->Name() + ".syslog").Text(0, "msg"),
               "kept");
     EXPECT_EQ(ColumnType("filtering", "alarm_repeat_seconds"), "int");
-    const QueryResult rule = AdminQuery("SELECT ip, alarm_repeat_seconds FROM " +
-                                        database_->Name() + ".filtering");
+    const QueryResult rule =
+        AdminQuery("SELECT ip, alarm_repeat_seconds FROM " + database_->Name() + ".filtering");
     ASSERT_EQ(rule.RowCount(), 1u);
     EXPECT_EQ(rule.Text(0, "ip"), "*");
     EXPECT_EQ(rule.Integer(0, "alarm_repeat_seconds"), 0);
