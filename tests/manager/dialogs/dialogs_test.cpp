@@ -533,18 +533,37 @@ TEST(FilteringDialog, ChecksPingsKeysAndStoresRulesWithTheirContacts) {
     form.trapOid->setText("6.1");
     save();
     EXPECT_EQ(TakeBox(*dialog), "SNMP Trap Enterprise is compulsory field.");
+    // The repeat limit is a whole number of seconds, 0 or more.
+    SetTicks(*form.methods, {4});
+    for (const char* typed : {"", "-1", "2.5", "1e3", "ten", "+5", "0x10"}) {
+        form.repeatSeconds->clear();
+        QTest::keyClicks(form.repeatSeconds, typed);
+        form.pages->setCurrentIndex(1);
+        save();
+        const QString message = "Alarm repeat limit must be a whole number of seconds, 0 or more.";
+        EXPECT_EQ(TakeBox(*dialog), message) << typed;
+        EXPECT_EQ(dialog->Status().currentMessage(), message);
+        EXPECT_EQ(form.pages->currentIndex(), 0);
+    }
 
-    // Kernel and User Level with Critical and Error, forwarded only: no contact needed.
+    // Kernel and User Level with Critical and Error, forwarded only: no contact needed; blanks
+    // around the repeat limit do no harm.
     form.source->setText("10.0.0.1");
     SetTicks(*form.facilities, {1, 2});
     SetTicks(*form.severities, {3, 4});
     SetTicks(*form.methods, {4});
+    form.repeatSeconds->clear();
+    QTest::keyClicks(form.repeatSeconds, " 30 ");
     save();
     EXPECT_EQ(dialog->Status().currentMessage(), "New filter rule has been saved.");
     EXPECT_EQ(form.pingResult->text(), "The IP / Domain is ok.");
+    EXPECT_EQ(form.repeatSeconds->text(), "0");
     ASSERT_EQ(dialog->Rules().rowCount(), 1);
     EXPECT_EQ(dialog->Rules().Row(0).mid(1),
-              (QStringList{"10.0.0.1", "Kernel/User Level", "Critical/Error", "SysLog", ""}));
+              (QStringList{"10.0.0.1", "Kernel/User Level", "Critical/Error", "SysLog", "", "30"}));
+    EXPECT_EQ(table.Query("select alarm_repeat_seconds from filtering")
+                  .Integer(0, "alarm_repeat_seconds"),
+              30);
 
     // The key: Kernel with Error again is taken, Kernel with Warning is free.
     form.source->setText("10.0.0.1");
@@ -584,11 +603,14 @@ TEST(FilteringDialog, ChecksPingsKeysAndStoresRulesWithTheirContacts) {
     SetTicks(*form.severities, {1});
     SetTicks(*form.methods, {0});
     form.contacts->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    form.repeatSeconds->clear();
+    QTest::keyClicks(form.repeatSeconds, "45");
     save();
     EXPECT_EQ(dialog->Status().currentMessage(), "New filter rule has been saved.");
     ASSERT_EQ(dialog->Rules().rowCount(), 4);
     EXPECT_EQ(dialog->Rules().Row(0).value(2).count('/'), 23);
     EXPECT_EQ(dialog->Rules().Row(0).value(5), "Ann,Ben");
+    EXPECT_EQ(dialog->Rules().Row(0).value(6), "45");
     testing::SaveScreenshot(*dialog, "filtering_dialog");
     // The running engine alarms on the new rule at once, to the group's member with an address.
     testing::SendLoopbackDatagram(engine.Reception().UdpPort(), "<0>kernel: disk on fire");
@@ -603,6 +625,15 @@ TEST(FilteringDialog, ChecksPingsKeysAndStoresRulesWithTheirContacts) {
     EXPECT_EQ(form.contacts->topLevelItem(0)->checkState(0), Qt::Unchecked);
     EXPECT_EQ(form.contacts->topLevelItem(1)->checkState(0), Qt::Checked);
     EXPECT_EQ(dialog->Status().currentMessage(), "You can update or delete this filter rule.");
+    EXPECT_EQ(form.repeatSeconds->text(), "45");
+    form.repeatSeconds->clear();
+    QTest::keyClicks(form.repeatSeconds, "0");
+    save();
+    EXPECT_EQ(dialog->Status().currentMessage(), "The filter rule has been updated.");
+    EXPECT_EQ(dialog->Rules().Row(0).value(6), "0");
+    EXPECT_EQ(table.Query("select alarm_repeat_seconds from filtering where ip=\"*\"")
+                  .Integer(0, "alarm_repeat_seconds"),
+              0);
     QTest::mouseClick(form.remove, Qt::LeftButton);
     EXPECT_EQ(dialog->Status().currentMessage(), "The filter rule has been deleted.");
     EXPECT_EQ(dialog->Rules().rowCount(), 3);
