@@ -211,17 +211,8 @@ TEST(SyslogEngine, RepeatLimitForwardsOneAlarmAndOneSummaryForAThousandMatches) 
     TDMKestrine& data = unit.engine.DataModule();
     ASSERT_TRUE(data.ConnectDatabase(true));
     data.CreateDatabase();
-    std::string columns = "ip,alarm_syslog,alarm_repeat_seconds";
-    std::string values = "\"router1\",\"y\",10";
-    for (const TIdSyslogFacility facility : kFacilitiesInWireOrder) {
-        columns += "," + FacilityRuleColumn(facility);
-        values += ",\"y\"";
-    }
-    for (const TIdSyslogSeverity severity : kSeveritiesInWireOrder) {
-        columns += "," + SeverityRuleColumn(severity);
-        values += ",\"y\"";
-    }
-    data.Connection().Execute("insert into filtering (" + columns + ") values (" + values + ")");
+    data.Connection().Execute(testing::InsertRuleForEveryMessage(
+        "filtering", "ip,alarm_syslog,alarm_repeat_seconds", "\"router1\",\"y\",10"));
     data.Connection().Execute(
         "insert into alarm_method (type,enable,ip,port) values (\"SysLog\",1,\"127.0.0.1\"," +
         std::to_string(target.Port()) + ")");

@@ -11,7 +11,6 @@
 #include "engine/storage/schema_statements.h"
 #include "foundation/engine_settings.h"
 #include "foundation/program_end.h"
-#include "foundation/syslog_vocabulary.h"
 #include "tests/engine/storage/test_database_server.h"
 #include "tests/support/temp_installation.h"
 
@@ -176,18 +175,8 @@ TEST_F(DataModuleTest, OlderTablesAreUpgradedOnceAndKeepTheirRows) {
             AdminExecute(create);
         }
     }
-    std::string columns = "ip";
-    std::string values = "\"*\"";
-    for (const TIdSyslogFacility facility : kFacilitiesInWireOrder) {
-        columns += "," + FacilityRuleColumn(facility);
-        values += ",\"y\"";
-    }
-    for (const TIdSyslogSeverity severity : kSeveritiesInWireOrder) {
-        columns += "," + SeverityRuleColumn(severity);
-        values += ",\"y\"";
-    }
-    AdminExecute("insert into " + database_->Name() + ".filtering (" + columns + ") values (" +
-                 values + ")");
+    AdminExecute(
+        testing::InsertRuleForEveryMessage(database_->Name() + ".filtering", "ip", "\"*\""));
 
     const std::vector<std::string> first = Bootstrap();
     const std::vector<std::string> upgrades = {

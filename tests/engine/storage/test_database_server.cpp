@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "engine/storage/schema_statements.h"
+#include "foundation/syslog_vocabulary.h"
 
 namespace trevalon::testing {
 
@@ -63,6 +64,21 @@ std::string DiagnosticLogText(const TempInstallation& installation) {
         text += ReadWholeFile(entry.path().string());
     }
     return text;
+}
+
+std::string InsertRuleForEveryMessage(std::string_view table, std::string_view columns,
+                                      std::string_view values) {
+    std::string names(columns);
+    std::string flags(values);
+    for (const TIdSyslogFacility facility : kFacilitiesInWireOrder) {
+        names += "," + FacilityRuleColumn(facility);
+        flags += ",\"y\"";
+    }
+    for (const TIdSyslogSeverity severity : kSeveritiesInWireOrder) {
+        names += "," + SeverityRuleColumn(severity);
+        flags += ",\"y\"";
+    }
+    return "insert into " + std::string(table) + " (" + names + ") values (" + flags + ")";
 }
 
 }  // namespace trevalon::testing

@@ -43,6 +43,11 @@ class ScratchDatabase {
     DatabaseConnection admin_;
 };
 
+// "insert into <table> (<columns>,<every facility and severity flag>) values (<values>,"y",...)":
+// a rule that passes every message's facility and severity.
+std::string InsertRuleForEveryMessage(std::string_view table, std::string_view columns,
+                                      std::string_view values);
+
 // Every diagnostic line written so far into the installation's log folder.
 std::string DiagnosticLogText(const TempInstallation& installation);
 
