@@ -109,6 +109,7 @@ void TDMKestrine::CreateMissingTables() {
         }
     }
     UpgradeSyslogMessage();
+    AddSyslogHistoryIndexes();
 }
 
 bool TDMKestrine::ObjectExists(std::string_view tableName) {
@@ -156,6 +157,34 @@ void TDMKestrine::UpgradeSyslogMessage() {
     }
     if (upgrade) {
         ExecuteStatement(UpgradeSyslogMessageStatement(databaseName_), "syslog");
+    }
+}
+
+void TDMKestrine::AddSyslogHistoryIndexes() {
+    const std::string show = ShowSyslogIndexesStatement(databaseName_);
+    Observe(show);
+    std::vector<std::string> present;
+    try {
+        const QueryResult indexes = connection_.Query(show);
+        for (std::size_t row = 0; row < indexes.RowCount(); ++row) {
+            present.push_back(indexes.Text(row, "Key_name"));
+        }
+    } catch (const DatabaseError&) {
+        // Without a readable index list nothing is changed.
+        return;
+    }
+    for (const IndexSchema& index : SyslogHistoryIndexes()) {
+        if (std::find(present.begin(), present.end(), index.Name) != present.end()) {
+            continue;
+        }
+        Observe(index.Statement);
+        try {
+            connection_.Execute(index.Statement);
+        } catch (const DatabaseError& error) {
+            // Only the history charts are slower without it: logged, and the program goes on.
+            WriteDiagnostic(WithErrorText(CannotCreateTableText("syslog"), error.what()),
+                            kLevelError);
+        }
     }
 }
 

@@ -37,7 +37,8 @@ class TDMKestrine {
     // On the server-level connection: creates the database, reconnects to it and creates
     // its tables. Logs ERR00104 and asks the program to end when the database cannot be made.
     void CreateDatabase();
-    // Creates every missing table with its indexes and seed rows, then upgrades syslog.msg.
+    // Creates every missing table with its indexes and seed rows, then upgrades syslog.msg and
+    // adds the history indexes the syslog table lacks.
     void CreateMissingTables();
     // Whether the connected database has a table of exactly this name; false on any error.
     bool ObjectExists(std::string_view tableName);
@@ -51,6 +52,7 @@ class TDMKestrine {
 
   private:
     void UpgradeSyslogMessage();
+    void AddSyslogHistoryIndexes();
     void Observe(std::string_view statement) const;
 
     const PublishedSettings& settings_;

@@ -176,4 +176,18 @@ std::string UpgradeSyslogMessageStatement(std::string_view database) {
     return "ALTER TABLE " + std::string(database) + ".syslog MODIFY msg MEDIUMTEXT;";
 }
 
+std::vector<IndexSchema> SyslogHistoryIndexes() {
+    std::vector<IndexSchema> indexes;
+    for (const char* column : {"ip", "facility", "severity"}) {
+        const std::string name = std::string("idx_syslog_") + column + "_datetime";
+        indexes.push_back(
+            {name, "CREATE INDEX " + name + " ON syslog(" + column + ", syslog_datetime);"});
+    }
+    return indexes;
+}
+
+std::string ShowSyslogIndexesStatement(std::string_view database) {
+    return "show index from " + std::string(database) + ".syslog";
+}
+
 }  // namespace trevalon

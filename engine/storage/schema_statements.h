@@ -26,4 +26,14 @@ std::string DescribeSyslogStatement(std::string_view database);
 // Older schemas kept messages in a TEXT column, too small for long messages.
 std::string UpgradeSyslogMessageStatement(std::string_view database);
 
+// The indexes the history charts read instead of every row: the rows of one source, facility
+// or severity in time order. Added to new and existing syslog tables alike, each when missing.
+struct IndexSchema {
+    std::string Name;
+    std::string Statement;
+};
+std::vector<IndexSchema> SyslogHistoryIndexes();
+// Lists the syslog table's indexes, one row per indexed column, the name in Key_name.
+std::string ShowSyslogIndexesStatement(std::string_view database);
+
 }  // namespace trevalon
