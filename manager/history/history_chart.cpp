@@ -58,6 +58,7 @@ void HistoryChart::SetBars(const std::vector<ChartBar>& bars) {
     counts->setLabelFormat("%d");
     // Room above the highest bar for its mark.
     counts->setRange(0, highest > 0 ? highest * 1.15 : 1);
+    counts->applyNiceNumbers();
     chart->addAxis(counts, Qt::AlignLeft);
     series->attachAxis(counts);
     barCount_ = static_cast<int>(bars.size());

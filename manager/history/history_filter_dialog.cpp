@@ -90,7 +90,8 @@ HistoryFilterDialog::HistoryFilterDialog(QWidget& parent, Apply apply)
     }
     form->addRow("Severity", severity_);
 
-    auto* filtering = new QPushButton("Filtering");
+    filtering_ = new QPushButton("Filtering");
+    QPushButton* filtering = filtering_;
     Hinted(*filtering, "Filter data by providing required valuables...");
     // Enter anywhere in the window filters.
     filtering->setDefault(true);

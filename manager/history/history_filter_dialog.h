@@ -13,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QLineEdit;
+class QPushButton;
 class QTimeEdit;
 
 namespace trevalon {
@@ -35,6 +36,7 @@ class HistoryFilterDialog final : public QDialog {
     QLineEdit& Source() { return *source_; }
     QComboBox& Facility() { return *facility_; }
     QComboBox& Severity() { return *severity_; }
+    QPushButton& FilteringButton() { return *filtering_; }
 
   private:
     void showEvent(QShowEvent* event) override;
@@ -49,6 +51,7 @@ class HistoryFilterDialog final : public QDialog {
     QLineEdit* source_;
     QComboBox* facility_;
     QComboBox* severity_;
+    QPushButton* filtering_;
 };
 
 }  // namespace trevalon
