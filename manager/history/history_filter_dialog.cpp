@@ -47,6 +47,19 @@ QHBoxLayout* DateTimeRow(QCheckBox*& ticked, QDateEdit*& date, QTimeEdit*& time,
     return row;
 }
 
+// `all`, then the display names of `values` in their order.
+template <typename Values, typename ToName>
+QComboBox* NamesList(std::string_view all, const Values& values, ToName toName) {
+    auto* list = new QComboBox;
+    list->addItem(QString::fromUtf8(all.data(), static_cast<qsizetype>(all.size())));
+    for (const auto value : values) {
+        std::string name;
+        toName(value, name);
+        list->addItem(QString::fromStdString(name));
+    }
+    return list;
+}
+
 QString WhenTicked(const QCheckBox& ticked, const QDateEdit& date, const QTimeEdit& time) {
     if (!ticked.isChecked()) {
         return QString();
@@ -71,23 +84,9 @@ HistoryFilterDialog::HistoryFilterDialog(QWidget& parent, Apply apply)
     source_ = new QLineEdit;
     source_->setMaxLength(kSourceLength);
     form->addRow("IP", source_);
-    facility_ = new QComboBox;
-    facility_->addItem(QString::fromUtf8(history_statements::kAllFacility.data(),
-                                         history_statements::kAllFacility.size()));
-    for (const TIdSyslogFacility facility : kFacilitiesInWireOrder) {
-        std::string name;
-        FacilityToName(facility, name);
-        facility_->addItem(QString::fromStdString(name));
-    }
+    facility_ = NamesList(history_statements::kAllFacility, kFacilitiesInWireOrder, FacilityToName);
     form->addRow("Facility", facility_);
-    severity_ = new QComboBox;
-    severity_->addItem(QString::fromUtf8(history_statements::kAllSeverity.data(),
-                                         history_statements::kAllSeverity.size()));
-    for (const TIdSyslogSeverity severity : kSeveritiesInWireOrder) {
-        std::string name;
-        SeverityToName(severity, name);
-        severity_->addItem(QString::fromStdString(name));
-    }
+    severity_ = NamesList(history_statements::kAllSeverity, kSeveritiesInWireOrder, SeverityToName);
     form->addRow("Severity", severity_);
 
     filtering_ = new QPushButton("Filtering");

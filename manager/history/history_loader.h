@@ -33,9 +33,10 @@ struct HistoryLoad {
     bool count = false;
 };
 
-// What a load reports, always on the thread that made the loader, in this order: the count (or
-// its failure), then progress 20, 40, 60 and 80 each before its step with the step's result,
-// then 100; a failing step reports `failed` and ends the load. `finished` comes last, always.
+// What a load reports, always on the thread that made the loader: the count (or its failure);
+// progress 20, then the host, facility and severity charts each followed by progress 40, 60 and
+// 80, then the page's rows and 100. A failing step reports `failed` instead and ends the load
+// there. `finished` comes last, always.
 struct HistoryLoadEvents {
     std::function<void(std::int64_t total)> counted;
     std::function<void(const std::string& error)> countFailed;

@@ -7,7 +7,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -76,7 +75,7 @@ HistoryWindow::HistoryWindow(MainWindow& window, SyslogEngine& engine)
       chooseBitmap_(BitmapFileDialog(this)),
       loader_(HistoryLoadEvents{
           [this](std::int64_t total) { next_->setEnabled(pageEnd_ < total); },
-          [this](const std::string& error) { Report("ERR90033 : " + error); },
+          [this](const std::string& error) { ReportError("ERR90033 : " + error); },
           [this](int percent) {
               progress_->setValue(percent);
               progress_->show();
@@ -84,7 +83,7 @@ HistoryWindow::HistoryWindow(MainWindow& window, SyslogEngine& engine)
           [this](ChartKind kind, std::vector<ChartBar> bars) { Chart(kind).SetBars(bars); },
           [this](std::vector<HistoryRow> rows) { ShowRows(std::move(rows)); },
           [this](const std::string& error) {
-              Report(WithErrorText(catalogue::kCannotCreateCharts, error));
+              ReportError(WithErrorText(catalogue::kCannotCreateCharts, error));
           },
           [this] { LoadFinished(); }}) {
     resize(742, 496);
@@ -320,16 +319,8 @@ void HistoryWindow::ExportChart() {
     try {
         chart->SaveBitmap(chosen);
     } catch (const std::exception& error) {
-        Report(WithErrorText(catalogue::kCannotExportCharts, error.what()));
+        ReportError(WithErrorText(catalogue::kCannotExportCharts, error.what()));
     }
-}
-
-void HistoryWindow::Report(const std::string& text) {
-    WriteDiagnostic(text, kLevelError);
-    auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(), QString::fromStdString(text),
-                                QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
 }
 
 }  // namespace trevalon

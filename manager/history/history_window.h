@@ -80,7 +80,6 @@ class HistoryWindow final : public ManagerDialog {
     void ShowDetails();
     void ShowFilterWindow();
     void ExportChart();
-    void Report(const std::string& text);
 
     SyslogEngine& engine_;
     LiveMessageModel rows_;

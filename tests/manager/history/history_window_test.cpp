@@ -17,8 +17,6 @@
 #include <QTreeView>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -52,13 +50,6 @@ std::string InsertRows(int count) {
            "'Emergency', 'Alert', 'Critical', 'Error', 'Warning', 'Notice', 'Informational', "
            "'Debug'), concat('message ', seq) from seq_1_to_" +
            std::to_string(count);
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 // A manager window with its engine on a scratch database, and the history window as the Chart
@@ -267,19 +258,19 @@ TEST_F(HistoryWindowTest, ExportsAndFailuresKeepTheWindow) {
     EXPECT_EQ(asked_.value(0), "Please select exporting csv file path.|" +
                                    QString::fromStdString(folder) + "|CSV (*.csv)");
     EXPECT_EQ(history->Status().text(), "Export data completed successfully.");
-    EXPECT_EQ(ReadFile(folder + "page.csv"),
+    EXPECT_EQ(testing::ReadWholeFile(folder + "page.csv"),
               "\"2026-12-01 00:00:03\",10.0.0.3,\"System Daemon\",Error,\"<b>bold</b> & "
               "\"\"quoted\"\", too\"\r\n"
               "\"2026-12-01 00:00:02\",10.0.0.2,\"Mail System\",Critical,\"message 2\"\r\n"
               "\"2026-12-01 00:00:01\",10.0.0.1,\"User Level\",Alert,\"message 1\"\r\n");
-    const std::string excel = ReadFile(folder + "page.xls");
+    const std::string excel = testing::ReadWholeFile(folder + "page.xls");
     EXPECT_NE(excel.find("<Row><Cell><Data ss:Type=\"String\">IP</Data></Cell><Cell><Data "
                          "ss:Type=\"String\">Facility</Data></Cell><Cell><Data "
                          "ss:Type=\"String\">Severity</Data></Cell><Cell><Data "
                          "ss:Type=\"String\">Message</Data></Cell></Row>"),
               std::string::npos);
     EXPECT_EQ(excel.find("Date Time"), std::string::npos);
-    EXPECT_NE(ReadFile(folder + "page.html")
+    EXPECT_NE(testing::ReadWholeFile(folder + "page.html")
                   .find("<td>Date Time</td><td>IP</td><td>Facility</td><td>Severity</td><td>"
                         "Message</td></tr>"),
               std::string::npos);
@@ -293,7 +284,7 @@ TEST_F(HistoryWindowTest, ExportsAndFailuresKeepTheWindow) {
     chosen_ = QString::fromStdString(folder + "one.txt");
     EXPECT_EQ(history->ListMenu().actions()[2]->text(), "Export to Text");
     history->ListMenu().actions()[2]->trigger();
-    EXPECT_EQ(ReadFile(folder + "one.txt"),
+    EXPECT_EQ(testing::ReadWholeFile(folder + "one.txt"),
               "2026-12-01 00:00:02\t10.0.0.2\tMail System\tCritical\tmessage 2\r\n");
 
     // The active chart as a bitmap, under the name as typed.
@@ -302,7 +293,7 @@ TEST_F(HistoryWindowTest, ExportsAndFailuresKeepTheWindow) {
     QTest::mouseClick(&history->ExportButton(), Qt::LeftButton);
     EXPECT_EQ(asked_.last(), "Please select exporting bmp file path.|" +
                                  QString::fromStdString(folder) + "|Bitmap (*.bmp)");
-    const std::string bitmap = ReadFile(folder + "facilities.picture");
+    const std::string bitmap = testing::ReadWholeFile(folder + "facilities.picture");
     ASSERT_GT(bitmap.size(), 54u);
     EXPECT_EQ(bitmap.substr(0, 2), "BM");
     chosen_ = QString::fromStdString(folder + "no such folder/chart.bmp");
