@@ -21,17 +21,6 @@ std::vector<ChartBar> BarsOf(const QueryResult& result, std::string_view column)
     return bars;
 }
 
-std::vector<HistoryRow> RowsOf(const QueryResult& result) {
-    std::vector<HistoryRow> rows;
-    rows.reserve(result.RowCount());
-    for (std::size_t row = 0; row < result.RowCount(); ++row) {
-        rows.push_back({result.Text(row, "syslog_datetime"), result.Text(row, "ip"),
-                        result.Text(row, "facility"), result.Text(row, "severity"),
-                        result.Text(row, "msg")});
-    }
-    return rows;
-}
-
 constexpr std::array<ChartKind, 3> kCharts = {ChartKind::kHost, ChartKind::kFacility,
                                               ChartKind::kSeverity};
 
@@ -112,8 +101,7 @@ void HistoryLoader::Run(const std::stop_token& stop, const HistoryLoad& load) {
         if (load.count) {
             Count(connection, load.clause);
         }
-        rows =
-            RowsOf(connection.Query(history_statements::PageStatement(load.clause, load.offset)));
+        rows = ReadHistoryPage(connection, load.clause, load.offset);
     } catch (const std::exception& error) {
         pageFailure = error.what();
     }

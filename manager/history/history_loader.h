@@ -5,7 +5,6 @@
 
 #include <QObject>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "engine/storage/database_client.h"
+#include "manager/history/history_page.h"
 #include "manager/history/history_statements.h"
 
 namespace trevalon {
@@ -21,9 +21,6 @@ struct ChartBar {
     std::string label;
     std::int64_t total = 0;
 };
-
-// Time, source, facility, severity, message, as stored.
-using HistoryRow = std::array<std::string, 5>;
 
 struct HistoryLoad {
     ConnectionParameters connection;

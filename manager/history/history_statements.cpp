@@ -64,6 +64,24 @@ std::string PageStatement(std::string_view clause, std::int64_t offset) {
            Limit(offset);
 }
 
+std::string PageTimeStatement(std::string_view clause, std::int64_t offset) {
+    return "select syslog_datetime from syslog " + std::string(clause) +
+           " order by syslog_datetime desc limit " + std::to_string(offset) + ",1";
+}
+
+std::string CountNewerStatement(std::string_view clause, std::string_view time) {
+    std::string newer(clause);
+    AppendCondition(newer, "syslog_datetime", ">", time);
+    return "select count(*) as newer from syslog" + newer;
+}
+
+std::string PageFromTimeStatement(std::string_view clause, std::string_view time,
+                                  std::int64_t skipped) {
+    std::string from(clause);
+    AppendCondition(from, "syslog_datetime", "<=", time);
+    return "select * from syslog " + from + " order by syslog_datetime desc" + Limit(skipped);
+}
+
 std::string CountStatement(std::string_view clause) {
     return "select count(*) as totalRecord from syslog" + std::string(clause);
 }

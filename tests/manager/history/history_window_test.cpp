@@ -22,6 +22,7 @@
 
 #include "foundation/program_end.h"
 #include "manager/history/history_filter_dialog.h"
+#include "manager/history/history_page.h"
 #include "manager/history/history_statements.h"
 #include "manager/history/history_window.h"
 #include "manager/main_window/main_window.h"
@@ -352,14 +353,25 @@ TEST(HistoryStatements, FilterClauseTextForText) {
     EXPECT_EQ(history_statements::PageStatement(kernel, 0),
               "select * from syslog  where facility=\"Kernel\"  order by syslog_datetime desc "
               "limit 0,1000");
+    EXPECT_EQ(history_statements::PageTimeStatement(kernel, 3000),
+              "select syslog_datetime from syslog  where facility=\"Kernel\"  order by "
+              "syslog_datetime desc limit 3000,1");
+    EXPECT_EQ(
+        history_statements::CountNewerStatement("", "2026-12-01 10:00:00"),
+        "select count(*) as newer from syslog where syslog_datetime>\"2026-12-01 10:00:00\" ");
+    EXPECT_EQ(history_statements::PageFromTimeStatement(kernel, "2026-12-01 10:00:00", 2),
+              "select * from syslog  where facility=\"Kernel\"  and "
+              "syslog_datetime<=\"2026-12-01 10:00:00\"  order by syslog_datetime desc limit "
+              "2,1000");
     EXPECT_EQ(history_statements::CountStatement(kernel),
               "select count(*) as totalRecord from syslog where facility=\"Kernel\" ");
 }
 
 // The charts read the groups in the order of their oldest row, through the history indexes; the
 // statements they replace ordered by whichever row's time the grouping kept, which is the
-// oldest when rows are stored as they arrive. Both give the same bars in the same order.
-TEST(HistoryStatements, ChartsGiveTheSameBarsAsTheGroupingByAnyRowsTime) {
+// oldest when rows are stored as they arrive. Both give the same bars in the same order. A
+// later page, read from its first row's time, holds the rows the single page statement gives.
+TEST(HistoryStatements, ChartsAndPagesGiveWhatTheStatementsTheyReplaceGive) {
     testing::TempInstallation installation;
     ASSERT_NO_FATAL_FAILURE(testing::RequireServer(installation));
     testing::ScratchDatabase database(testing::TestDatabaseName("history_bars"), true);
@@ -381,7 +393,7 @@ TEST(HistoryStatements, ChartsGiveTheSameBarsAsTheGroupingByAnyRowsTime) {
         "'Clock Daemon Two', 'Local Use Zero', 'Local Use One', 'Local Use Two', 'Local Use "
         "Three', 'Local Use Four', 'Local Use Five', 'Local Use Six', 'Local Use Seven'), "
         "elt(1 + (seq * 3) % 8, 'Emergency', 'Alert', 'Critical', 'Error', 'Warning', 'Notice', "
-        "'Informational', 'Debug'), 'm' from seq_1_to_3000");
+        "'Informational', 'Debug'), concat('m', seq) from seq_1_to_3000");
     const std::vector<std::string> clauses = {
         "",
         history_statements::FilterClause({"2026-12-01 10:00:00", "", "", "Kernel", ""}),
@@ -396,6 +408,20 @@ TEST(HistoryStatements, ChartsGiveTheSameBarsAsTheGroupingByAnyRowsTime) {
         }
         return texts;
     };
+    for (const std::string& clause : clauses) {
+        for (const std::int64_t offset : {0, 1000, 2000, 2999, 3000}) {
+            std::vector<HistoryRow> single;
+            const QueryResult page = table.Query(history_statements::PageStatement(clause, offset));
+            for (std::size_t row = 0; row < page.RowCount(); ++row) {
+                single.push_back({page.Text(row, "syslog_datetime"), page.Text(row, "ip"),
+                                  page.Text(row, "facility"), page.Text(row, "severity"),
+                                  page.Text(row, "msg")});
+            }
+            EXPECT_EQ(ReadHistoryPage(table, clause, offset), single) << clause << " " << offset;
+        }
+    }
+    EXPECT_EQ(ReadHistoryPage(table, "", 2000).size(), 1000u);
+
     std::vector<std::vector<std::string>> charts;
     for (const std::string& clause : clauses) {
         for (const ChartKind kind :
