@@ -73,13 +73,16 @@ void HistoryLoader::Post(std::function<void()> step) {
     QMetaObject::invokeMethod(&context_, std::move(step), Qt::QueuedConnection);
 }
 
-void HistoryLoader::Count(DatabaseConnection& connection, const std::string& clause) {
+std::optional<std::int64_t> HistoryLoader::Count(DatabaseConnection& connection,
+                                                 const std::string& clause) {
     try {
         const std::int64_t total =
             connection.Query(history_statements::CountStatement(clause)).Integer(0, "totalRecord");
         Post([this, total] { events_.counted(total); });
+        return total;
     } catch (const std::exception& error) {
         Post([this, text = std::string(error.what())] { events_.countFailed(text); });
+        return std::nullopt;
     }
 }
 
@@ -98,10 +101,9 @@ void HistoryLoader::Run(const std::stop_token& stop, const HistoryLoad& load) {
     try {
         DatabaseConnection connection;
         connection.Connect(load.connection);
-        if (load.count) {
-            Count(connection, load.clause);
-        }
-        rows = ReadHistoryPage(connection, load.clause, load.offset);
+        const std::optional<std::int64_t> total =
+            load.count ? Count(connection, load.clause) : std::nullopt;
+        rows = ReadHistoryPage(connection, load.clause, load.offset, total);
     } catch (const std::exception& error) {
         pageFailure = error.what();
     }

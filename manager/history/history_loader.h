@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -59,7 +60,8 @@ class HistoryLoader {
 
   private:
     void Run(const std::stop_token& stop, const HistoryLoad& load);
-    void Count(DatabaseConnection& connection, const std::string& clause);
+    // The rows the clause lets through, reported; nothing when they cannot be counted.
+    std::optional<std::int64_t> Count(DatabaseConnection& connection, const std::string& clause);
     // Hands `step` to the owner's thread, unless the loader is going away.
     void Post(std::function<void()> step);
 

@@ -64,15 +64,22 @@ std::string PageStatement(std::string_view clause, std::int64_t offset) {
            Limit(offset);
 }
 
-std::string PageTimeStatement(std::string_view clause, std::int64_t offset) {
+std::string PageTimeStatement(std::string_view clause, std::int64_t position, bool fromNewest) {
     return "select syslog_datetime from syslog " + std::string(clause) +
-           " order by syslog_datetime desc limit " + std::to_string(offset) + ",1";
+           " order by syslog_datetime " + (fromNewest ? "desc" : "asc") + " limit " +
+           std::to_string(position) + ",1";
 }
 
 std::string CountNewerStatement(std::string_view clause, std::string_view time) {
     std::string newer(clause);
     AppendCondition(newer, "syslog_datetime", ">", time);
-    return "select count(*) as newer from syslog" + newer;
+    return "select count(*) as total from syslog" + newer;
+}
+
+std::string CountNotNewerStatement(std::string_view clause, std::string_view time) {
+    std::string older(clause);
+    AppendCondition(older, "syslog_datetime", "<=", time);
+    return "select count(*) as total from syslog" + older;
 }
 
 std::string PageFromTimeStatement(std::string_view clause, std::string_view time,

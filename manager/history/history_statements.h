@@ -40,11 +40,13 @@ std::string_view ChartColumn(ChartKind kind);
 std::string ChartStatement(ChartKind kind, std::string_view clause, std::int64_t offset);
 // One page of rows, newest first.
 std::string PageStatement(std::string_view clause, std::int64_t offset);
-// A page far from the newest rows, in three statements that read the time index instead of
-// sorting every row: the time of the page's first row, the rows newer than that time, then the
-// page from that time on, skipping the rows of that same time on earlier pages.
-std::string PageTimeStatement(std::string_view clause, std::int64_t offset);
+// A page far from the newest rows, in statements that read the time index instead of sorting
+// every row: the time of the page's first row, counted from the newest or from the oldest row,
+// whichever is nearer; how many rows are newer than that time (or, from the oldest, not newer);
+// then the page from that time on, skipping the rows of that same time on earlier pages.
+std::string PageTimeStatement(std::string_view clause, std::int64_t position, bool fromNewest);
 std::string CountNewerStatement(std::string_view clause, std::string_view time);
+std::string CountNotNewerStatement(std::string_view clause, std::string_view time);
 std::string PageFromTimeStatement(std::string_view clause, std::string_view time,
                                   std::int64_t skipped);
 // The rows the filter lets through, as totalRecord.

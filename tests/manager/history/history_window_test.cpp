@@ -353,12 +353,17 @@ TEST(HistoryStatements, FilterClauseTextForText) {
     EXPECT_EQ(history_statements::PageStatement(kernel, 0),
               "select * from syslog  where facility=\"Kernel\"  order by syslog_datetime desc "
               "limit 0,1000");
-    EXPECT_EQ(history_statements::PageTimeStatement(kernel, 3000),
+    EXPECT_EQ(history_statements::PageTimeStatement(kernel, 3000, true),
               "select syslog_datetime from syslog  where facility=\"Kernel\"  order by "
               "syslog_datetime desc limit 3000,1");
+    EXPECT_EQ(history_statements::PageTimeStatement("", 7, false),
+              "select syslog_datetime from syslog  order by syslog_datetime asc limit 7,1");
     EXPECT_EQ(
         history_statements::CountNewerStatement("", "2026-12-01 10:00:00"),
-        "select count(*) as newer from syslog where syslog_datetime>\"2026-12-01 10:00:00\" ");
+        "select count(*) as total from syslog where syslog_datetime>\"2026-12-01 10:00:00\" ");
+    EXPECT_EQ(history_statements::CountNotNewerStatement(kernel, "2026-12-01 10:00:00"),
+              "select count(*) as total from syslog where facility=\"Kernel\"  and "
+              "syslog_datetime<=\"2026-12-01 10:00:00\" ");
     EXPECT_EQ(history_statements::PageFromTimeStatement(kernel, "2026-12-01 10:00:00", 2),
               "select * from syslog  where facility=\"Kernel\"  and "
               "syslog_datetime<=\"2026-12-01 10:00:00\"  order by syslog_datetime desc limit "
@@ -409,7 +414,7 @@ TEST(HistoryStatements, ChartsAndPagesGiveWhatTheStatementsTheyReplaceGive) {
         return texts;
     };
     for (const std::string& clause : clauses) {
-        for (const std::int64_t offset : {0, 1000, 2000, 2999, 3000}) {
+        for (const std::int64_t offset : {0, 1, 1000, 1499, 1500, 2000, 2999, 3000}) {
             std::vector<HistoryRow> single;
             const QueryResult page = table.Query(history_statements::PageStatement(clause, offset));
             for (std::size_t row = 0; row < page.RowCount(); ++row) {
