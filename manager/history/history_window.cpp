@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -190,17 +191,20 @@ QMenu* HistoryWindow::ExportMenu(const QString& prefix, bool allRows) {
 void HistoryWindow::BuildStatusBar(QLayout& layout) {
     auto* bar = new QStatusBar;
     bar->setSizeGripEnabled(false);
+    // Panels of 600 and 300 pixels that a narrower window clips rather than widens for.
     status_ = new QLabel;
-    status_->setFixedWidth(600);
-    bar->addWidget(status_);
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status_->setMaximumWidth(600);
+    bar->addWidget(status_, 2);
     auto* second = new QWidget;
-    second->setFixedWidth(300);
+    second->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    second->setMaximumWidth(300);
     progress_ = new QProgressBar(second);
     progress_->setRange(0, 100);
     progress_->setTextVisible(false);
     progress_->setFixedWidth(300 - 15);
     progress_->hide();
-    bar->addWidget(second);
+    bar->addWidget(second, 1);
     layout.addWidget(bar);
 }
 
@@ -220,6 +224,14 @@ void HistoryWindow::closeEvent(QCloseEvent* event) {
         filterWindow_->hide();
     }
     ManagerDialog::closeEvent(event);
+}
+
+void HistoryWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    ManagerDialog::keyPressEvent(event);
 }
 
 void HistoryWindow::PageChanged(int page) {

@@ -67,6 +67,8 @@ class HistoryWindow final : public ManagerDialog {
 
   private:
     void closeEvent(QCloseEvent* event) override;
+    // Escape closes the window as Cancel's close does, so the main window gets its controls back.
+    void keyPressEvent(QKeyEvent* event) override;
     QWidget* BuildHistoryPage();
     QMenu* ExportMenu(const QString& prefix, bool allRows);
     void BuildStatusBar(QLayout& layout);
