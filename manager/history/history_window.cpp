@@ -139,7 +139,6 @@ HistoryWindow::HistoryWindow(MainWindow& window, SyslogEngine& engine)
 }
 
 QWidget* HistoryWindow::BuildHistoryPage() {
-    rows_.SetColours(*engine_.Settings());
     list_ = MakeListView(rows_,
                          "Double Click to show the message, or select and then right-click to "
                          "export message(s)...",
@@ -209,6 +208,8 @@ void HistoryWindow::BuildStatusBar(QLayout& layout) {
 }
 
 void HistoryWindow::Open() {
+    // The facility colours as the settings have them now.
+    rows_.SetColours(*engine_.Settings());
     show();
     raise();
     activateWindow();

@@ -188,7 +188,16 @@ TEST_F(HistoryWindowTest, PagesChartsReopeningAndFiltering) {
     EXPECT_EQ(history->Offset(), 1000);
     EXPECT_EQ(Cell(*history, 0, 4), "message 1500");
 
+    // A load asked for while one runs follows it, with the page of that moment.
+    QTest::mouseClick(&history->RefreshButton(), Qt::LeftButton);
+    QTest::mouseClick(&history->NextButton(), Qt::LeftButton);
+    EXPECT_TRUE(history->Loading());
+    ASSERT_TRUE(testing::ProcessUntil([&] { return !history->Loading(); }));
+    EXPECT_EQ(history->Rows().rowCount(), 500);
+    EXPECT_FALSE(history->NextButton().isEnabled());
+
     // Filtering keeps the page: back to the first, then only Kernel rows of one source.
+    Click(*history, history->PreviousButton());
     Click(*history, history->PreviousButton());
     QTest::mouseClick(&history->FilterButton(), Qt::LeftButton);
     HistoryFilterDialog* filter = history->FilterWindow();
