@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -26,6 +27,7 @@
 #include "manager/history/history_statements.h"
 #include "manager/history/history_window.h"
 #include "manager/main_window/main_window.h"
+#include "manager/main_window/message_details_panel.h"
 #include "manager/main_window/qt_owner_loop.h"
 #include "manager/program/dialog_menu.h"
 #include "tests/engine/storage/test_database_server.h"
@@ -159,6 +161,15 @@ TEST_F(HistoryWindowTest, PagesChartsReopeningAndFiltering) {
     EXPECT_EQ(history->ExportButton().toolTip(),
               "Export the SysLog History to CSV/Text/HTML file...");
     EXPECT_TRUE(history->FilterButton().isEnabled());
+
+    // A double click on a selected row shows it in the details panel.
+    const QRect third = history->List().visualRect(history->Rows().index(2, 1));
+    QTest::mouseClick(history->List().viewport(), Qt::LeftButton, {}, third.center());
+    QTest::mouseDClick(history->List().viewport(), Qt::LeftButton, {}, third.center());
+    EXPECT_TRUE(history->DetailsPanel().isVisible());
+    EXPECT_NE(
+        history->DetailsPanel().findChild<QPlainTextEdit*>()->toPlainText().indexOf("message 2498"),
+        -1);
 
     Click(*history, history->NextButton());
     EXPECT_EQ(Cell(*history, 0, 4), "message 1500");
