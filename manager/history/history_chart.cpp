@@ -11,13 +11,13 @@
 
 namespace trevalon {
 
-HistoryChart::HistoryChart(QColor barColour) : barColour_(barColour) {
-    auto* chart = new QChart;
+// The view owns the chart it is made with; one set later would leave the first to its maker.
+HistoryChart::HistoryChart(QColor barColour) : QChartView(new QChart), barColour_(barColour) {
+    QChart* chart = this->chart();
     chart->legend()->hide();
     chart->setBackgroundBrush(Qt::white);
     chart->setPlotAreaBackgroundBrush(Qt::white);
     chart->setPlotAreaBackgroundVisible(true);
-    setChart(chart);
     setRenderHint(QPainter::Antialiasing);
     SetBars({});
 }
