@@ -469,12 +469,12 @@ TEST(HistoryStatements, ChartsAndPagesGiveWhatTheStatementsTheyReplaceGive) {
              {ChartKind::kHost, ChartKind::kFacility, ChartKind::kSeverity}) {
             for (const std::int64_t offset : {0, 5}) {
                 const std::string column(history_statements::ChartColumn(kind));
-                const std::vector<std::string> specified =
+                const std::vector<std::string> replaced =
                     rows("select " + column + ", count(*) as total from syslog " + clause +
                          " group by " + column + " order by syslog_datetime desc limit " +
                          std::to_string(offset) + ",1000");
-                EXPECT_FALSE(specified.empty() && offset == 0) << clause;
-                EXPECT_EQ(charts[at++], specified) << clause << " " << column << " " << offset;
+                EXPECT_FALSE(replaced.empty() && offset == 0) << clause;
+                EXPECT_EQ(charts[at++], replaced) << clause << " " << column << " " << offset;
             }
         }
     }
