@@ -37,6 +37,7 @@ inline constexpr std::string_view kAlarmingThreadError = "ERR00401 : Alarming th
 inline constexpr std::string_view kCreatingThreadError = "ERR00402 : Creating thread error.";
 inline constexpr std::string_view kReceivingThreadError = "ERR00403 : Receiving thread error.";
 inline constexpr std::string_view kFreeingThreadError = "ERR00405 : Freeing thread error.";
+inline constexpr std::string_view kCannotCreateCharts = "ERR00501 : Cannot create charts.";
 inline constexpr std::string_view kCannotExportCharts = "ERR00502 : Cannot export charts.";
 inline constexpr std::string_view kCannotExportCsv = "ERR00504 : Cannot export csv file.";
 inline constexpr std::string_view kCannotExportText = "ERR00505 : Cannot export txt file.";

@@ -110,6 +110,7 @@ void TDMKestrine::CreateMissingTables() {
     }
     UpgradeSyslogMessage();
     AddRepeatSeconds();
+    AddSyslogHistoryIndexes();
 }
 
 bool TDMKestrine::ObjectExists(std::string_view tableName) {
@@ -169,6 +170,34 @@ void TDMKestrine::AddRepeatSeconds() {
     const auto columns = ColumnTypes(DescribeFilteringStatement(databaseName_));
     if (columns && !columns->empty() && !columns->contains(std::string(kRepeatSecondsColumn))) {
         ExecuteStatement(AddRepeatSecondsStatement(databaseName_), "filtering");
+    }
+}
+
+void TDMKestrine::AddSyslogHistoryIndexes() {
+    const std::string show = ShowSyslogIndexesStatement(databaseName_);
+    Observe(show);
+    std::vector<std::string> present;
+    try {
+        const QueryResult indexes = connection_.Query(show);
+        for (std::size_t row = 0; row < indexes.RowCount(); ++row) {
+            present.push_back(indexes.Text(row, "Key_name"));
+        }
+    } catch (const DatabaseError&) {
+        // Without a readable index list nothing is changed.
+        return;
+    }
+    for (const IndexSchema& index : SyslogHistoryIndexes()) {
+        if (std::find(present.begin(), present.end(), index.Name) != present.end()) {
+            continue;
+        }
+        Observe(index.Statement);
+        try {
+            connection_.Execute(index.Statement);
+        } catch (const DatabaseError& error) {
+            // Only the history charts are slower without it: logged, and the program goes on.
+            WriteDiagnostic(WithErrorText(CannotCreateTableText("syslog"), error.what()),
+                            kLevelError);
+        }
     }
 }
 

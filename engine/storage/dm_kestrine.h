@@ -40,7 +40,8 @@ class TDMKestrine {
     // its tables. Logs ERR00104 and asks the program to end when the database cannot be made.
     void CreateDatabase();
     // Creates every missing table with its indexes and seed rows, then upgrades syslog.msg and
-    // gives filtering its repeat limit column when it lacks one.
+    // gives filtering its repeat limit column when it lacks one, and adds the history indexes the
+    // syslog table lacks.
     void CreateMissingTables();
     // Whether the connected database has a table of exactly this name; false on any error.
     bool ObjectExists(std::string_view tableName);
@@ -57,6 +58,7 @@ class TDMKestrine {
     std::optional<std::map<std::string, std::string>> ColumnTypes(const std::string& describe);
     void UpgradeSyslogMessage();
     void AddRepeatSeconds();
+    void AddSyslogHistoryIndexes();
     void Observe(std::string_view statement) const;
 
     const PublishedSettings& settings_;

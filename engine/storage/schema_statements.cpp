@@ -187,4 +187,18 @@ std::string AddRepeatSecondsStatement(std::string_view database) {
            std::string(kRepeatSecondsColumn) + " " + std::string(kRepeatSecondsDefinition) + ";";
 }
 
+std::vector<IndexSchema> SyslogHistoryIndexes() {
+    std::vector<IndexSchema> indexes;
+    for (const char* column : {"ip", "facility", "severity"}) {
+        const std::string name = std::string("idx_syslog_") + column + "_datetime";
+        indexes.push_back(
+            {name, "CREATE INDEX " + name + " ON syslog(" + column + ", syslog_datetime);"});
+    }
+    return indexes;
+}
+
+std::string ShowSyslogIndexesStatement(std::string_view database) {
+    return "show index from " + std::string(database) + ".syslog";
+}
+
 }  // namespace trevalon

@@ -31,4 +31,14 @@ inline constexpr std::string_view kRepeatSecondsColumn = "alarm_repeat_seconds";
 std::string DescribeFilteringStatement(std::string_view database);
 std::string AddRepeatSecondsStatement(std::string_view database);
 
+// The indexes the history charts read instead of every row: the rows of one source, facility
+// or severity in time order. Added to new and existing syslog tables alike, each when missing.
+struct IndexSchema {
+    std::string Name;
+    std::string Statement;
+};
+std::vector<IndexSchema> SyslogHistoryIndexes();
+// Lists the syslog table's indexes, one row per indexed column, the name in Key_name.
+std::string ShowSyslogIndexesStatement(std::string_view database);
+
 }  // namespace trevalon

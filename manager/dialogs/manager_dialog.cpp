@@ -52,7 +52,10 @@ void ManagerDialog::Inform(const QString& text, QWidget& field) {
 }
 
 void ManagerDialog::ReportFailure(const char* code, const std::exception& error) {
-    const std::string text = std::string(code) + " : " + error.what();
+    ReportError(std::string(code) + " : " + error.what());
+}
+
+void ManagerDialog::ReportError(const std::string& text) {
     WriteDiagnostic(text, kLevelError);
     auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(), QString::fromStdString(text),
                                 QMessageBox::Ok, this);

@@ -7,6 +7,7 @@
 #include <QDialog>
 
 #include <exception>
+#include <string>
 
 class QStatusBar;
 
@@ -31,6 +32,8 @@ class ManagerDialog : public QDialog {
     void Inform(const QString& text, QWidget& field);
     // A database failure: "<code> : <the error>" in an error box and in the log at ERROR.
     void ReportFailure(const char* code, const std::exception& error);
+    // `text` in an error box and in the log at ERROR.
+    void ReportError(const std::string& text);
 
   private:
     MainWindow& window_;

@@ -47,7 +47,10 @@ QIcon SeverityIcon(std::size_t slot) {
 }  // namespace
 
 LiveMessageModel::LiveMessageModel(QObject* parent)
-    : ListRowsModel({"DateTime", "From IP", "Facility", "Severity", "Message"}, parent) {
+    : LiveMessageModel({"DateTime", "From IP", "Facility", "Severity", "Message"}, parent) {}
+
+LiveMessageModel::LiveMessageModel(QStringList captions, QObject* parent)
+    : ListRowsModel(std::move(captions), parent) {
     for (std::size_t slot = 0; slot < severityIcons_.size(); ++slot) {
         severityIcons_[slot] = SeverityIcon(slot);
     }

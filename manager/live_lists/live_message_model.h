@@ -15,7 +15,10 @@ namespace trevalon {
 
 class LiveMessageModel final : public ListRowsModel {
   public:
+    // The live list's captions: "DateTime", "From IP", "Facility", "Severity", "Message".
     explicit LiveMessageModel(QObject* parent = nullptr);
+    // Other captions for the same five cells (the history list's).
+    explicit LiveMessageModel(QStringList captions, QObject* parent = nullptr);
 
     // The facility colours of section "Message" from now on.
     void SetColours(const EngineSettings& settings);

@@ -15,12 +15,7 @@
 namespace trevalon {
 namespace {
 
-ExportTable SelectedRows(QTreeView& list, const ListRowsModel& model) {
-    std::vector<int> rows;
-    for (const QModelIndex& index : list.selectionModel()->selectedRows()) {
-        rows.push_back(index.row());
-    }
-    std::sort(rows.begin(), rows.end());
+ExportTable TableOf(const ListRowsModel& model, const std::vector<int>& rows) {
     ExportTable table;
     for (const QString& caption : model.Captions()) {
         table.captions.push_back(caption.toStdString());
@@ -48,7 +43,18 @@ SavePathChooser SaveFileDialog(QWidget* parent) {
 void ExportSelectedRows(QTreeView& list, const ListRowsModel& model, ExportFormat format,
                         const std::string& logFolder, const SavePathChooser& choose,
                         const std::function<void(const QString&)>& status) {
-    if (!list.selectionModel()->hasSelection()) {
+    std::vector<int> rows;
+    for (const QModelIndex& index : list.selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    ExportRows(list, model, rows, format, logFolder, choose, status);
+}
+
+void ExportRows(QWidget& parent, const ListRowsModel& model, const std::vector<int>& rows,
+                ExportFormat format, const std::string& logFolder, const SavePathChooser& choose,
+                const std::function<void(const QString&)>& status) {
+    if (rows.empty()) {
         return;
     }
     const QString chosen = choose(
@@ -59,12 +65,12 @@ void ExportSelectedRows(QTreeView& list, const ListRowsModel& model, ExportForma
     }
     try {
         const std::string path = ExportFileName(chosen.toStdString(), format);
-        WriteExportFile(path, ExportFileText(SelectedRows(list, model), format));
+        WriteExportFile(path, ExportFileText(TableOf(model, rows), format));
         status("Export data completed successfully.");
     } catch (const std::exception& error) {
         const std::string line = WithErrorText(ExportErrorText(format), error.what());
         WriteDiagnostic(line, kLevelError);
-        QMessageBox::critical(&list, "Trevalon", QString::fromStdString(line));
+        QMessageBox::critical(&parent, "Trevalon", QString::fromStdString(line));
     }
 }
 

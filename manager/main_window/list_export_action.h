@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "manager/exports/list_export.h"
 
@@ -30,5 +31,11 @@ SavePathChooser SaveFileDialog(QWidget* parent);
 void ExportSelectedRows(QTreeView& list, const ListRowsModel& model, ExportFormat format,
                         const std::string& logFolder, const SavePathChooser& choose,
                         const std::function<void(const QString&)>& status);
+
+// The same for the model's `rows`, in the given order; nothing happens without a row. `parent`
+// owns the error box.
+void ExportRows(QWidget& parent, const ListRowsModel& model, const std::vector<int>& rows,
+                ExportFormat format, const std::string& logFolder, const SavePathChooser& choose,
+                const std::function<void(const QString&)>& status);
 
 }  // namespace trevalon

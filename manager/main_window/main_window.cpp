@@ -13,7 +13,6 @@
 #include <QMovie>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolBar>
@@ -29,6 +28,7 @@
 #include "foundation/diagnostic_log.h"
 #include "manager/main_window/closing_window.h"
 #include "manager/main_window/help_window.h"
+#include "manager/main_window/list_view.h"
 #include "manager/main_window/message_details_panel.h"
 #include "manager/main_window/pictures.h"
 #include "manager/main_window/qt_text.h"
@@ -47,28 +47,6 @@ struct MenuItem {
     const char* shortcut;
     const char* hint;
 };
-
-QTreeView* MakeList(QAbstractItemModel& model, const QString& hint, bool severalRows) {
-    auto* list = new QTreeView;
-    list->setModel(&model);
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setSelectionMode(severalRows ? QAbstractItemView::ExtendedSelection
-                                       : QAbstractItemView::SingleSelection);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setStatusTip(hint);
-    list->header()->setSectionsClickable(true);
-    list->header()->setStretchLastSection(true);
-    return list;
-}
-
-// Wide enough for "yyyy-MM-dd HH:mm:ss" in the list's font beside a row picture, and never
-// under `width`.
-int DateTimeWidth(const QTreeView& list, int width) {
-    return std::max(width, list.fontMetrics().horizontalAdvance("0000-00-00 00:00:00") +
-                               list.style()->pixelMetric(QStyle::PM_SmallIconSize) + 24);
-}
 
 // An action of its own text that runs `target` and follows its enabled state: the tray menu's
 // items and the tool buttons whose captions differ from the menu's.
@@ -312,16 +290,17 @@ QWidget* MainWindow::BuildLists() {
     banner->setStyleSheet("background-color: #5A5557; color: white; font-weight: bold;");
     layout->addWidget(banner);
 
-    messageList_ = MakeList(messages_,
-                            "Double Click to show the message, or select and then right-click to "
-                            "export message(s)...",
-                            true);
+    messageList_ =
+        MakeListView(messages_,
+                     "Double Click to show the message, or select and then right-click to "
+                     "export message(s)...",
+                     true);
     messageList_->setColumnWidth(0, DateTimeWidth(*messageList_, 130));
     messageList_->setColumnWidth(1, 100);
     messageList_->setColumnWidth(2, 80);
     messageList_->setColumnWidth(3, 80);
 
-    alarmList_ = MakeList(alarms_, QString(), false);
+    alarmList_ = MakeListView(alarms_, QString(), false);
     // The work-item ID only pairs a finished delivery with its row.
     alarmList_->setColumnHidden(0, true);
     alarmList_->setColumnWidth(1, DateTimeWidth(*alarmList_, 130));
@@ -458,12 +437,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::SortByHeader(QTreeView& list, int column) {
-    if (column < 0 || static_cast<std::size_t>(column) >= ascending_.size()) {
-        return;
-    }
-    bool& ascending = ascending_[static_cast<std::size_t>(column)];
-    list.model()->sort(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-    ascending = !ascending;
+    trevalon::SortByHeader(list, column, ascending_);
 }
 
 void MainWindow::ApplySettings() {

@@ -14,23 +14,26 @@
 #include "manager/dialogs/filtering_dialog.h"
 #include "manager/dialogs/options_dialog.h"
 #include "manager/dialogs/scheduling_dialog.h"
+#include "manager/history/history_window.h"
 #include "manager/main_window/main_window.h"
 
 namespace trevalon {
 namespace {
 
 // `text`'s menu item shows the window of type Window, made by `make` the first time and kept
-// by the main window, which owns it.
+// by the main window, which owns it; `open` shows it.
 template <typename Window, typename Make>
-void Wire(MainWindow& window, const char* text, Make make) {
+void Wire(
+    MainWindow& window, const char* text, Make make,
+    void (*open)(Window&) = [](Window& shown) { shown.show(); }) {
     QAction* action = window.Action(text);
     action->setEnabled(true);
     QObject::connect(action, &QAction::triggered, &window,
-                     [make, shown = QPointer<Window>()]() mutable {
+                     [make, open, shown = QPointer<Window>()]() mutable {
                          if (shown.isNull()) {
                              shown = make();
                          }
-                         shown->show();
+                         open(*shown);
                      });
 }
 
@@ -71,6 +74,9 @@ void WireDialogs(MainWindow& window, SyslogEngine& engine) {
         });
     });
     Wire<AboutWindow>(window, "About...", [&window] { return new AboutWindow(window); });
+    Wire<HistoryWindow>(
+        window, "Chart", [&window, &engine] { return new HistoryWindow(window, engine); },
+        [](HistoryWindow& history) { history.Open(); });
 }
 
 }  // namespace trevalon

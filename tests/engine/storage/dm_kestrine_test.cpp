@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -67,6 +68,7 @@ class DataModuleTest : public ::testing::Test {
         std::vector<std::string> checks(9, std::string(kShowTablesStatement));
         checks.push_back("desc " + database_->Name() + ".syslog");
         checks.push_back("desc " + database_->Name() + ".filtering");
+        checks.push_back("show index from " + database_->Name() + ".syslog");
         return checks;
     }
 
@@ -87,6 +89,10 @@ TEST_F(DataModuleTest, EmptyServerGetsDatabaseTablesIndexesAndSchedule) {
     }
     expected.push_back("desc " + database_->Name() + ".syslog");
     expected.push_back("desc " + database_->Name() + ".filtering");
+    expected.push_back("show index from " + database_->Name() + ".syslog");
+    for (const IndexSchema& index : SyslogHistoryIndexes()) {
+        expected.push_back(index.Statement);
+    }
     EXPECT_EQ(statements, expected);
 
     std::set<std::string> tables;
@@ -115,6 +121,9 @@ TEST_F(DataModuleTest, EmptyServerGetsDatabaseTablesIndexesAndSchedule) {
                            {"idx_syslog_ip", "syslog"},
                            {"idx_syslog_facility", "syslog"},
                            {"idx_syslog_severity", "syslog"},
+                           {"idx_syslog_ip_datetime", "syslog"},
+                           {"idx_syslog_facility_datetime", "syslog"},
+                           {"idx_syslog_severity_datetime", "syslog"},
                            {"idx_filtering_ip", "filtering"},
                            {"idx_filtering_contact_fid", "filtering_contact"},
                            {"idx_filtering_contact_pid", "filtering_contact"},
@@ -179,13 +188,17 @@ TEST_F(DataModuleTest, OlderTablesAreUpgradedOnceAndKeepTheirRows) {
         testing::InsertRuleForEveryMessage(database_->Name() + ".filtering", "ip", "\"*\""));
 
     const std::vector<std::string> first = Bootstrap();
-    const std::vector<std::string> upgrades = {
+    std::vector<std::string> upgrades = {
         UpgradeSyslogMessageStatement(database_->Name()),
         DescribeFilteringStatement(database_->Name()),
         AddRepeatSecondsStatement(database_->Name()),
+        ShowSyslogIndexesStatement(database_->Name()),
     };
+    for (const IndexSchema& index : SyslogHistoryIndexes()) {
+        upgrades.push_back(index.Statement);
+    }
     ASSERT_GE(first.size(), upgrades.size());
-    EXPECT_EQ(std::vector<std::string>(first.end() - 3, first.end()), upgrades);
+    EXPECT_EQ(std::vector<std::string>(first.end() - upgrades.size(), first.end()), upgrades);
     EXPECT_EQ(ColumnType("syslog", "msg"), "mediumtext");
     EXPECT_EQ(AdminQuery("SELECT msg FROM " + database_->Name() + ".syslog").Text(0, "msg"),
               "kept");
@@ -195,12 +208,12 @@ TEST_F(DataModuleTest, OlderTablesAreUpgradedOnceAndKeepTheirRows) {
     ASSERT_EQ(rule.RowCount(), 1u);
     EXPECT_EQ(rule.Text(0, "ip"), "*");
     EXPECT_EQ(rule.Integer(0, "alarm_repeat_seconds"), 0);
-    // The older syslog table keeps its layout otherwise: no indexes were added to it.
-    EXPECT_EQ(AdminQuery("SELECT count(*) as numOfRecord FROM information_schema.STATISTICS "
-                         "WHERE TABLE_SCHEMA = \"" +
+    // The older syslog table keeps its layout otherwise; it only gains the history indexes, once.
+    EXPECT_EQ(AdminQuery("SELECT count(DISTINCT INDEX_NAME) as numOfRecord FROM "
+                         "information_schema.STATISTICS WHERE TABLE_SCHEMA = \"" +
                          database_->Name() + "\" AND TABLE_NAME = \"syslog\"")
                   .Integer(0, "numOfRecord"),
-              0);
+              3);
 
     EXPECT_EQ(Bootstrap(), ChecksOnly());
     EXPECT_FALSE(ProgramEndRequested());

@@ -155,6 +155,19 @@ TEST(SchemaStatements, DatabaseStatementsTextForText) {
               "ALTER TABLE trevalon.filtering ADD COLUMN alarm_repeat_seconds INT NOT NULL "
               "DEFAULT 0;");
     EXPECT_EQ(kShowTablesStatement, "show tables");
+    EXPECT_EQ(ShowSyslogIndexesStatement("trevalon"), "show index from trevalon.syslog");
+    std::vector<std::string> indexes;
+    for (const IndexSchema& index : SyslogHistoryIndexes()) {
+        indexes.push_back(index.Name + " " + index.Statement);
+    }
+    EXPECT_EQ(indexes,
+              (std::vector<std::string>{
+                  "idx_syslog_ip_datetime CREATE INDEX idx_syslog_ip_datetime ON syslog(ip, "
+                  "syslog_datetime);",
+                  "idx_syslog_facility_datetime CREATE INDEX idx_syslog_facility_datetime ON "
+                  "syslog(facility, syslog_datetime);",
+                  "idx_syslog_severity_datetime CREATE INDEX idx_syslog_severity_datetime ON "
+                  "syslog(severity, syslog_datetime);"}));
 }
 
 TEST(SchemaStatements, AnotherDatabaseNameReplacesOnlyTheDatabase) {
