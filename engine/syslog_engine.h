@@ -82,6 +82,8 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
     // lost. A failure is logged and the configuration in use stays.
     void ReloadRulesAndContacts();
     void ReloadContacts();
+    // The same for the alarm methods and the HTTP SMS extra fields, after they were saved.
+    void ReloadAlarmMethods();
 
     void StartReceivers() override;
     void StopReceivers() override;
