@@ -217,7 +217,7 @@ std::string NumberValue(std::string_view typed) {
         error == std::errc() && stop == end) {
         return std::to_string(number);
     }
-    return SqlQuoted(typed);
+    return "0";
 }
 
 std::string FlagValue(bool checked) {

@@ -104,7 +104,8 @@ struct MethodValue {
 // A typed text between double quotes.
 std::string TextValue(std::string_view typed);
 // A typed number written bare, an empty field as 0. Text that is no whole number (a disabled
-// page is not checked) goes quoted, so it can never break the statement.
+// page is not checked) is 0 too: a number column cannot keep it, and written bare it would
+// break the statement and lose the whole row.
 std::string NumberValue(std::string_view typed);
 std::string FlagValue(bool checked);
 
