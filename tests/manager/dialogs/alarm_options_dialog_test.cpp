@@ -253,11 +253,13 @@ TEST(AlarmOptionsDialog, ChecksInPageOrderSavesAsTypedAndShowsTheStoredValuesAga
     EXPECT_EQ(cached->Method(AlarmMethod::SmsByHttp).port, 8080);
 
     // "Get" leaves the stored extra fields alone; "Post" with an empty list empties them.
-    f.httpMethod->setCurrentText("Get");
-    while (f.httpExtraList->topLevelItemCount() > 0) {
+    for (int left = f.httpExtraList->topLevelItemCount(); left > 0; --left) {
         f.httpExtraList->setCurrentItem(f.httpExtraList->topLevelItem(0));
         QTest::mouseClick(f.httpExtraRemove, Qt::LeftButton);
     }
+    EXPECT_EQ(f.httpExtraList->topLevelItemCount(), 0);
+    f.httpMethod->setCurrentText("Get");
+    EXPECT_FALSE(f.httpExtraRemove->isEnabled());
     EXPECT_EQ(f.httpExtraName->text(), "a");
     apply();
     EXPECT_EQ(extraFields().size(), 3u);
