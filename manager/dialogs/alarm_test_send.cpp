@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "engine/http_sms/http_exchange.h"
-#include "engine/http_sms/sms_url_encoding.h"
+#include "engine/http_sms/http_sms_request.h"
 #include "engine/smpp/smsc_relay_smpp.h"
 #include "engine/smpp/thread_sms.h"
 #include "engine/smtp/smtp_client.h"
@@ -150,28 +150,17 @@ void TestSms(const AlarmTestOrder& order, const Reporter& reporter) {
 }
 
 void TestHttp(const AlarmTestOrder& order, const Reporter& reporter) {
-    const AlarmMethodSettings& settings = order.settings;
-    HttpSmsRequest request;
-    const std::string url = TestUrl(settings.ip, order.portText);
-    if (settings.url_method == "Get") {
-        request.verb = HttpSmsVerb::Get;
-        request.url =
-            FillSmsUrlTemplate(url, TrimBlanks(order.recipient), TrimBlanks(order.message));
-    } else {
-        request.verb = HttpSmsVerb::Post;
-        request.url = url;
-        request.formLines = SmsFormLines(settings.field_msisdn, settings.field_message,
-                                         order.recipient, order.message, order.extraFields);
+    AlarmMethodSettings settings = order.settings;
+    settings.ip = TestUrl(settings.ip, order.portText);
+    if (!settings.authenticate) {
+        settings.username.clear();
+        settings.password.clear();
     }
+    const bool get = settings.url_method == "Get";
+    HttpSmsRequest request = BuildHttpSmsRequest(
+        settings, order.extraFields, get ? TrimBlanks(order.recipient) : order.recipient,
+        get ? TrimBlanks(order.message) : order.message);
     request.readTimeoutMs = static_cast<int>(Timeout(settings.read_timeout).count());
-    if (settings.authenticate) {
-        request.username = settings.username;
-        request.password = settings.password;
-    }
-    request.proxyHost = settings.proxy_ip;
-    request.proxyPort = settings.proxy_port;
-    request.proxyUsername = settings.proxy_username;
-    request.proxyPassword = settings.proxy_password;
     reporter.Sending();
     const HttpExchangeResult result = ExchangeHttpSms(request, 0);
     if (result.status > 0) {

@@ -14,9 +14,6 @@
 #include <string>
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "manager/dialogs/alarm_options_dialog.h"
 #include "manager/main_window/main_window.h"
@@ -31,6 +28,7 @@
 #include "tests/support/loopback_ports.h"
 #include "tests/support/scripted_line_server.h"
 #include "tests/support/temp_installation.h"
+#include "tests/support/udp_receiver.h"
 #include "ui_alarm_options_dialog.h"
 
 namespace trevalon {
@@ -278,30 +276,6 @@ TEST(AlarmOptionsDialog, ChecksInPageOrderSavesAsTypedAndShowsTheStoredValuesAga
     EXPECT_EQ(f.syslogPort->text(), "");
 }
 
-// A UDP socket on loopback that takes one syslog datagram.
-class SyslogReceiver {
-  public:
-    SyslogReceiver() : socket_(testing::BindLoopbackSocket(SOCK_DGRAM, port_)) {}
-    ~SyslogReceiver() { close(socket_); }
-    SyslogReceiver(const SyslogReceiver&) = delete;
-    SyslogReceiver& operator=(const SyslogReceiver&) = delete;
-
-    std::uint16_t Port() const { return port_; }
-    std::string Next() {
-        pollfd ready{socket_, POLLIN, 0};
-        if (poll(&ready, 1, 10000) != 1) {
-            return {};
-        }
-        char datagram[2048];
-        const ssize_t size = recv(socket_, datagram, sizeof datagram, 0);
-        return size > 0 ? std::string(datagram, static_cast<std::size_t>(size)) : std::string();
-    }
-
-  private:
-    std::uint16_t port_ = 0;
-    int socket_;
-};
-
 // Every page's test message goes out with the values on screen, unsaved, through the engine's
 // own client to a real peer; refusals show their texts, and no second test starts meanwhile.
 TEST(AlarmOptionsDialog, EveryPageSendsItsTestMessageToItsPeer) {
@@ -315,7 +289,7 @@ TEST(AlarmOptionsDialog, EveryPageSendsItsTestMessageToItsPeer) {
         return testing::HttpReply{testing::HttpResponse(200, "OK", "", "ACCEPTED 1")};
     });
     testing::TrapReceiver traps;
-    SyslogReceiver syslog;
+    testing::UdpReceiver syslog;
     std::promise<void> pageMayGo;
     std::shared_future<void> pageGoes = pageMayGo.get_future().share();
     testing::ScriptedLineServer snpp([pageGoes](testing::ScriptedConnection& peer) {
@@ -411,7 +385,7 @@ TEST(AlarmOptionsDialog, EveryPageSendsItsTestMessageToItsPeer) {
     ASSERT_EQ(gateway.Requests().size(), 1u);
     EXPECT_EQ(gateway.Requests()[0].RequestLine(), "GET /sms?to=4711&text=disk+full HTTP/1.1");
     EXPECT_EQ(f.httpResponse->toPlainText(), "ACCEPTED 1");
-    const std::string datagram = syslog.Next();
+    const std::string datagram = syslog.Receive();
     // Local4 (20) * 8 + Warning (4)
     EXPECT_TRUE(datagram.starts_with("<164>")) << datagram;
     EXPECT_TRUE(datagram.ends_with(" :disk: full")) << datagram;
