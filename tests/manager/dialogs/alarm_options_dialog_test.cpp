@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "manager/dialogs/alarm_options_dialog.h"
+#include "manager/dialogs/alarm_test_send.h"
 #include "manager/main_window/main_window.h"
 #include "manager/main_window/qt_owner_loop.h"
 #include "manager/program/dialog_menu.h"
@@ -232,6 +233,7 @@ TEST(AlarmOptionsDialog, ChecksInPageOrderSavesAsTypedAndShowsTheStoredValuesAga
     ASSERT_EQ(syslog.RowCount(), 1u);
     EXPECT_EQ(syslog.Integer(0, "enable"), 0);
     EXPECT_EQ(syslog.Integer(0, "port"), 0);
+    EXPECT_EQ(syslog.Integer(0, "timeout"), 0);
     EXPECT_EQ(row("SMS").Text(0, "sms_orig_ton"), "5");
     const QueryResult http = row("SMS by HTTP");
     EXPECT_EQ(http.Text(0, "proxy_ip"), "proxy\\one");
@@ -274,6 +276,26 @@ TEST(AlarmOptionsDialog, ChecksInPageOrderSavesAsTypedAndShowsTheStoredValuesAga
     EXPECT_EQ(f.emailHost->text(), "mail");
     EXPECT_EQ(f.snmpPort->text(), "");
     EXPECT_EQ(f.syslogPort->text(), "");
+}
+
+// The HTTP test puts the port beside the host, wherever the URL's path and query go on, unless
+// the URL names a port of its own.
+TEST(AlarmTestUrl, PutsThePortAfterTheHost) {
+    const struct {
+        const char* url;
+        const char* port;
+        const char* requested;
+    } urls[] = {
+        {"gw", "8080", "http://gw:8080"},
+        {"gw/send?to=$MSISDN#top", "8080", "http://gw:8080/send?to=$MSISDN#top"},
+        {"HTTP://user:pw@gw?x=1", "81", "HTTP://user:pw@gw:81?x=1"},
+        {"http://[::1]/x", "81", "http://[::1]:81/x"},
+        {"http://gw:9000/x", "8080", "http://gw:9000/x"},
+        {"gw/x", "", "http://gw/x"},
+    };
+    for (const auto& url : urls) {
+        EXPECT_EQ(TestUrl(url.url, url.port), url.requested) << url.url;
+    }
 }
 
 // Every page's test message goes out with the values on screen, unsaved, through the engine's
