@@ -1,5 +1,7 @@
 #include "manager/dialogs/alarm_test_send.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <exception>

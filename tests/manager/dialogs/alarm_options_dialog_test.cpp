@@ -425,8 +425,9 @@ TEST(AlarmOptionsDialog, EveryPageSendsItsTestMessageToItsPeer) {
         Type(field, text);
     }
     QStringList shown;
-    QObject::connect(&dialog.Status(), &QStatusBar::messageChanged,
-                     [&shown](const QString& text) { shown << text; });
+    const QMetaObject::Connection listening =
+        QObject::connect(&dialog.Status(), &QStatusBar::messageChanged,
+                         [&shown](const QString& text) { shown << text; });
     QTest::mouseClick(f.test, Qt::LeftButton);
     ASSERT_TRUE(testing::ProcessUntil([&] { return shown.contains("Connected"); }));
     EXPECT_TRUE(dialog.Testing());
@@ -434,6 +435,7 @@ TEST(AlarmOptionsDialog, EveryPageSendsItsTestMessageToItsPeer) {
     f.test->click();
     pageMayGo.set_value();
     ASSERT_TRUE(testing::ProcessUntil([&] { return !dialog.Testing(); }));
+    QObject::disconnect(listening);
     EXPECT_EQ(shown, QStringList({"SNPP Pager Message is sending out...", "Connected",
                                   "SNPP Pager Message has been sent already."}));
     EXPECT_EQ(snpp.Transcript(), "PAGE 77\r\nMESS disk full\r\nSEND\r\nQUIT\r\n");
