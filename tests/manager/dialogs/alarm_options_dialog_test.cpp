@@ -311,6 +311,7 @@ TEST(AlarmOptionsDialog, EveryPageSendsItsTestMessageToItsPeer) {
         return testing::HttpReply{testing::HttpResponse(200, "OK", "", "ACCEPTED 1")};
     });
     testing::TrapReceiver traps;
+    const testing::ClosedLoopbackPort refusing;
     testing::UdpReceiver syslog;
     std::promise<void> pageMayGo;
     std::shared_future<void> pageGoes = pageMayGo.get_future().share();
@@ -339,7 +340,10 @@ TEST(AlarmOptionsDialog, EveryPageSendsItsTestMessageToItsPeer) {
           {f.emailTestMessage, "disk full"}},
          "Recipient Email is empty. Please input this field for testing connection."},
         {0,
-         {{f.emailTestRecipient, "desk@example.test"}},
+         {{f.emailTestRecipient, "desk@example.test"}, {f.emailPort, port(refusing.Port())}},
+         "SMTP Error : Connection refused"},
+        {0,
+         {{f.emailPort, port(smtp.Port())}},
          "SMTP Authentication Error : "
          "5.7.8 Authentication credentials invalid"},
         {0, {{f.emailPassword, "s3cret"}}, "SMTP Message has been sent already."},
