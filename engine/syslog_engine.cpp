@@ -146,6 +146,14 @@ void SyslogEngine::ReloadContacts() {
     }
 }
 
+void SyslogEngine::ReloadAlarmMethods() {
+    try {
+        LoadAlarmMethods(dataModule_.Connection(), configuration_);
+    } catch (const std::exception& error) {
+        WriteDiagnostic(UnhandledErrorLine(error.what()), kLevelError);
+    }
+}
+
 int SyslogEngine::ExecutingWorkItems() const {
     return pool_ ? pool_->ExecutingCount() : 0;
 }

@@ -85,6 +85,8 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
     // the rules whose limit did not change; the others send their summaries now.
     void ReloadRulesAndContacts();
     void ReloadContacts();
+    // The same for the alarm methods and the HTTP SMS extra fields, after they were saved.
+    void ReloadAlarmMethods();
 
     void StartReceivers() override;
     void StopReceivers() override;

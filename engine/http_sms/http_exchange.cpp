@@ -1,5 +1,6 @@
 #include "engine/http_sms/http_exchange.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <memory>
@@ -48,6 +49,7 @@ struct ExchangeState {
     bool headersEnded = true;
     std::size_t bodyBytes = 0;
     bool bodyCut = false;
+    std::string body;
 
     void DataArrived() { lastData = SteadyClock::now(); }
 };
@@ -65,6 +67,8 @@ std::size_t OnHeaderLine(char* data, std::size_t size, std::size_t count, void* 
     const std::string_view line(data, size * count);
     if (line.starts_with("HTTP/")) {
         exchange.statusLine = TrimBlanks(line);
+        // A redirect's or an interim response's body is not the answer.
+        exchange.body.clear();
         exchange.headersEnded = false;
     } else if (line == "\r\n" || line == "\n") {
         exchange.headersEnded = true;
@@ -72,9 +76,10 @@ std::size_t OnHeaderLine(char* data, std::size_t size, std::size_t count, void* 
     return size * count;
 }
 
-std::size_t OnBody(char*, std::size_t size, std::size_t count, void* state) {
+std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* state) {
     auto& exchange = *static_cast<ExchangeState*>(state);
     exchange.DataArrived();
+    exchange.body.append(data, std::min(size * count, kKeptBodyLimit - exchange.body.size()));
     exchange.bodyBytes += size * count;
     if (exchange.bodyBytes > kBodyLimit) {
         exchange.bodyCut = true;
@@ -240,6 +245,7 @@ class Exchange {
         curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
         result.status = status;
         result.statusLine = state_.statusLine;
+        result.body = state_.body;
         if (!abandoned.empty()) {
             result.failure = HttpExchangeFailure::Other;
             result.message = std::string(abandoned);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "engine/http_sms/http_sms_request.h"
@@ -13,11 +14,15 @@ enum class HttpExchangeFailure {
     Other,            // anything else; see the message
 };
 
+// How much of a response body is kept for showing it.
+inline constexpr std::size_t kKeptBodyLimit = 64 * 1024;
+
 struct HttpExchangeResult {
     HttpExchangeFailure failure = HttpExchangeFailure::None;
     long status = 0;         // of the last response received; 0 when none came
     std::string statusLine;  // of the last response, without its line end
     std::string message;     // why the exchange failed
+    std::string body;        // of the last response, its first kKeptBodyLimit bytes
 };
 
 // Sends `request` and reads the answer, following up to request.maxRedirects redirects.

@@ -24,9 +24,9 @@ std::string FailureDetail(std::string_view failure, std::int32_t code) {
     return detail;
 }
 
-// Syslog senders do not all write UTF-8; a byte that starts no valid sequence keeps its
-// Latin-1 meaning rather than being lost.
-std::u16string ToUtf16(std::string_view text) {
+}  // namespace
+
+std::u16string SmsTextFromUtf8(std::string_view text) {
     std::u16string result;
     result.reserve(text.size());
     std::size_t at = 0;
@@ -53,8 +53,6 @@ std::u16string ToUtf16(std::string_view text) {
     }
     return result;
 }
-
-}  // namespace
 
 ThreadSMS::ThreadSMS(const AlarmMethodSettings& settings, std::string destination,
                      std::string message)
@@ -113,9 +111,10 @@ void ThreadSMS::Deliver(TtcSMSCRelaySMPP& relay) {
         return;
     }
     std::string messageId;
-    const std::int32_t submitted = relay.SubmitMessage(
-        destination_, destTon_, destNpi_, originator_, origTon_, origNpi_, ToUtf16(message_),
-        TtcEncodingType::et7BitText, "", soRegisteredDelivery, messageId);
+    const std::int32_t submitted =
+        relay.SubmitMessage(destination_, destTon_, destNpi_, originator_, origTon_, origNpi_,
+                            SmsTextFromUtf8(message_), TtcEncodingType::et7BitText, "",
+                            soRegisteredDelivery, messageId);
     if (submitted != relay_result::kSuccess) {
         Fail(FailureDetail(catalogue::kSmppSendingFailed, submitted));
         return;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "engine/pool/delivery_work_item.h"
 #include "engine/storage/configuration_cache.h"
@@ -11,6 +12,10 @@
 namespace trevalon {
 
 class TtcSMSCRelaySMPP;
+
+// A message text as a submit_sm takes it. Syslog senders do not all write UTF-8: a byte that
+// starts no valid sequence keeps its Latin-1 meaning rather than being lost.
+std::u16string SmsTextFromUtf8(std::string_view text);
 
 // Sends one alarm as one SMS to one number over SMPP: connect, bind as a transmitter, one
 // submit_sm in the GSM default alphabet with registered delivery, then always unbind and

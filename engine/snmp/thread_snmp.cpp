@@ -32,6 +32,35 @@ void IgnoringFailure(Step&& step) {
 
 }  // namespace
 
+void SendTrapOrder(SnmpTrapAgent& agent, const TrapOrder& order) {
+    const std::unique_lock<std::mutex> sequence = agent.Lock();
+    IgnoringFailure([&] { agent.SetActive(false); });
+    IgnoringFailure([&] { agent.SetLocalEngineId(order.localEngineId); });
+    IgnoringFailure([&] { agent.SetLocalHost(order.localHost); });
+    IgnoringFailure([&] { agent.SetLocalPort(order.localPort); });
+    IgnoringFailure([&] { agent.SetActive(true); });
+    const std::string trapPortSetting = "TrapPort=" + std::to_string(order.trapPort);
+    if (order.version == 1) {
+        agent.SelectVersion(1);
+        agent.ApplySetting(trapPortSetting);
+        if (!order.community.empty()) {
+            agent.ApplySetting("TrapCommunity=" + order.community);
+        }
+        if (!order.enterprise.empty()) {
+            agent.ApplySetting("TrapEnterprise=" + order.enterprise);
+        }
+        agent.TrapTo(order.destinationHost, order.trapOid);
+    } else if (order.version == 2) {
+        agent.SelectVersion(2);
+        agent.ApplySetting(trapPortSetting);
+        agent.TrapTo(order.destinationHost, order.trapOid);
+    } else {
+        agent.SelectVersion(3);
+        agent.ApplySetting(trapPortSetting);
+        agent.SecureTrapTo(order.destinationHost, order.trapOid, order.user, order.password);
+    }
+}
+
 ThreadSNMP::ThreadSNMP(SnmpTrapAgent& agent, std::string destinationHost, std::int32_t localPort,
                        std::int32_t trapPort, std::string trapOid, std::string localEngineId,
                        std::string localHost, std::int32_t version, std::string user,
@@ -39,24 +68,22 @@ ThreadSNMP::ThreadSNMP(SnmpTrapAgent& agent, std::string destinationHost, std::i
                        std::int32_t retry)
     : DeliveryWorkItem(kSnmpFailureTitle, DeliveryKind::kAlarm),
       agent_(agent),
-      destinationHost_(std::move(destinationHost)),
-      localPort_(localPort),
-      trapPort_(trapPort),
-      trapOid_(std::move(trapOid)),
-      localEngineId_(std::move(localEngineId)),
-      localHost_(std::move(localHost)),
-      version_(version),
-      user_(version == 3 ? std::move(user) : std::string()),
-      password_(version == 3 ? std::move(password) : std::string()),
-      community_(std::move(community)),
-      enterprise_(std::move(enterprise)),
+      order_{std::move(destinationHost),
+             localPort,
+             trapPort,
+             std::move(trapOid),
+             std::move(localEngineId),
+             std::move(localHost),
+             version,
+             version == 3 ? std::move(user) : std::string(),
+             version == 3 ? std::move(password) : std::string(),
+             std::move(community),
+             std::move(enterprise)},
       retry_(retry) {}
 
 void ThreadSNMP::Execute() {
     try {
-        const std::unique_lock<std::mutex> sequence = agent_.Lock();
-        PrepareAgent();
-        SendTrap();
+        SendTrapOrder(agent_, order_);
         SetSucceeded(true);
         SetResultText(kSent);
         SetResultDetail(kSentDetail);
@@ -67,42 +94,11 @@ void ThreadSNMP::Execute() {
     }
 }
 
-void ThreadSNMP::PrepareAgent() {
-    IgnoringFailure([this] { agent_.SetActive(false); });
-    IgnoringFailure([this] { agent_.SetLocalEngineId(localEngineId_); });
-    IgnoringFailure([this] { agent_.SetLocalHost(localHost_); });
-    IgnoringFailure([this] { agent_.SetLocalPort(localPort_); });
-    IgnoringFailure([this] { agent_.SetActive(true); });
-}
-
-void ThreadSNMP::SendTrap() {
-    const std::string trapPortSetting = "TrapPort=" + std::to_string(trapPort_);
-    if (version_ == 1) {
-        agent_.SelectVersion(1);
-        agent_.ApplySetting(trapPortSetting);
-        if (!community_.empty()) {
-            agent_.ApplySetting("TrapCommunity=" + community_);
-        }
-        if (!enterprise_.empty()) {
-            agent_.ApplySetting("TrapEnterprise=" + enterprise_);
-        }
-        agent_.TrapTo(destinationHost_, trapOid_);
-    } else if (version_ == 2) {
-        agent_.SelectVersion(2);
-        agent_.ApplySetting(trapPortSetting);
-        agent_.TrapTo(destinationHost_, trapOid_);
-    } else {
-        agent_.SelectVersion(3);
-        agent_.ApplySetting(trapPortSetting);
-        agent_.SecureTrapTo(destinationHost_, trapOid_, user_, password_);
-    }
-}
-
 void ThreadSNMP::Fail(const std::string& reason) {
     SetSucceeded(false);
     SetResultText(kError);
-    SetResultDetail("[" + destinationHost_ + ":" + std::to_string(localPort_) + kErrorDetail +
-                    TrimBlanks(reason) + "]");
+    SetResultDetail("[" + order_.destinationHost + ":" + std::to_string(order_.localPort) +
+                    kErrorDetail + TrimBlanks(reason) + "]");
 }
 
 }  // namespace trevalon

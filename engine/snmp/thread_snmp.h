@@ -10,6 +10,26 @@
 
 namespace trevalon {
 
+// One trap as the agent is to send it: where from, where to, and how.
+struct TrapOrder {
+    std::string destinationHost;
+    std::int32_t localPort = 0;
+    std::int32_t trapPort = 0;
+    std::string trapOid;
+    std::string localEngineId;
+    std::string localHost;
+    std::int32_t version = 1;
+    std::string user;
+    std::string password;
+    std::string community;
+    std::string enterprise;
+};
+
+// Holds the agent's lock while it deactivates `agent`, sets its local engine id, host and port,
+// activates it (failures of these steps are left for the trap to report), then sends the trap
+// as `order.version` says. Raises SnmpAgentError when the trap cannot be sent.
+void SendTrapOrder(SnmpTrapAgent& agent, const TrapOrder& order);
+
 // Sends one alarm as one SNMP trap through the engine's agent. The job holds the agent's lock
 // from its first set-up step to the trap, so concurrent jobs never mix their settings; what a
 // job leaves in the agent (version, trap port, community, enterprise, endpoint) stays for the
@@ -31,22 +51,10 @@ class ThreadSNMP : public DeliveryWorkItem {
     std::int32_t Retry() const { return retry_; }
 
   private:
-    void PrepareAgent();
-    void SendTrap();
     void Fail(const std::string& reason);
 
     SnmpTrapAgent& agent_;
-    std::string destinationHost_;
-    std::int32_t localPort_;
-    std::int32_t trapPort_;
-    std::string trapOid_;
-    std::string localEngineId_;
-    std::string localHost_;
-    std::int32_t version_;
-    std::string user_;
-    std::string password_;
-    std::string community_;
-    std::string enterprise_;
+    TrapOrder order_;
     std::int32_t retry_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <exception>
+#include <stdexcept>
 #include <system_error>
 #include <utility>
 
@@ -20,13 +21,13 @@ constexpr const char* kSentDetail = "[SysLog Alarm Sent Succeed]";
 constexpr const char* kErrorDetail = "[SysLog Alarm Sent Error:";
 constexpr int kHighestPort = 65535;
 
-// A reason that ends the job; carries its text with the closing bracket.
-struct SendFailure {
-    std::string reason;
-};
+// The catalogue's connection reasons end with the bracket that closes a detail.
+std::runtime_error ReasonFailure(std::string_view bracketed) {
+    return std::runtime_error(std::string(bracketed.substr(0, bracketed.size() - 1)));
+}
 
-SendFailure SocketFailure(int error) {
-    return SendFailure{std::system_category().message(error) + "]"};
+std::runtime_error SocketFailure(int error) {
+    return std::runtime_error(std::system_category().message(error));
 }
 
 class AddressList {
@@ -38,7 +39,7 @@ class AddressList {
         const int result = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list_);
         if (result != 0) {
             list_ = nullptr;
-            throw SendFailure{std::string(gai_strerror(result)) + "]"};
+            throw std::runtime_error(gai_strerror(result));
         }
     }
     ~AddressList() { freeaddrinfo(list_); }
@@ -90,10 +91,8 @@ void ThreadSysLog::Execute() {
     try {
         const std::string datagram = SyslogForwardDatagram(
             facility_, severity_, ToLocalTime(EngineClock().Now()), localIp_, text_);
-        Send(datagram);
+        SendSyslogDatagram(host_, port_, datagram);
         SetResultDetail(kSentDetail);
-    } catch (const SendFailure& failure) {
-        Fail(failure.reason);
     } catch (const std::exception& error) {
         Fail(std::string(error.what()) + "]");
     } catch (...) {
@@ -101,17 +100,17 @@ void ThreadSysLog::Execute() {
     }
 }
 
-void ThreadSysLog::Send(const std::string& datagram) {
-    if (host_.empty()) {
-        throw SendFailure{std::string(catalogue::kHostRequired)};
+void SendSyslogDatagram(const std::string& host, int port, const std::string& datagram) {
+    if (host.empty()) {
+        throw ReasonFailure(catalogue::kHostRequired);
     }
-    if (port_ == 0) {
-        throw SendFailure{std::string(catalogue::kPortRequired)};
+    if (port == 0) {
+        throw ReasonFailure(catalogue::kPortRequired);
     }
-    if (port_ < 0 || port_ > kHighestPort) {
-        throw SendFailure{std::string(catalogue::kInvalidPort)};
+    if (port < 0 || port > kHighestPort) {
+        throw ReasonFailure(catalogue::kInvalidPort);
     }
-    const AddressList addresses(host_, port_);
+    const AddressList addresses(host, port);
     const UdpSocket socket(addresses.First().ai_family);
     socket.SendTo(datagram, addresses.First());
 }

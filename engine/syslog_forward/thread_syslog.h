@@ -12,6 +12,10 @@
 
 namespace trevalon {
 
+// Sends `datagram` to host:port over UDP from an ephemeral port. Raises std::runtime_error with
+// the reason: an empty host, port 0 or one outside 1..65535 give the catalogue's reasons.
+void SendSyslogDatagram(const std::string& host, int port, const std::string& datagram);
+
 // Forwards one alarm to another syslog server as one RFC 3164 datagram over UDP, sent from an
 // ephemeral port. UDP brings no acknowledgement: a datagram handed to the network counts as
 // sent.
@@ -36,7 +40,6 @@ class ThreadSysLog : public DeliveryWorkItem {
     void ReleaseTexts() override;
 
   private:
-    void Send(const std::string& datagram);
     void Fail(std::string_view reason);
 
     std::string host_;

@@ -1,5 +1,6 @@
 #include "manager/dialogs/dialog_statements.h"
 
+#include <charconv>
 #include <utility>
 #include <vector>
 
@@ -201,6 +202,54 @@ std::string InsertRuleContact(std::int64_t ruleId, std::int64_t personId) {
 std::string SelectGroupMemberIds(std::int64_t groupId) {
     return "select contact_person_id from contact_person_group where contact_group_id=" +
            Id(groupId);
+}
+
+std::string TextValue(std::string_view typed) {
+    return SqlQuoted(typed);
+}
+
+std::string NumberValue(std::string_view typed) {
+    if (typed.empty()) {
+        return "0";
+    }
+    long long number = 0;
+    const char* end = typed.data() + typed.size();
+    if (const auto [stop, error] = std::from_chars(typed.data(), end, number);
+        error == std::errc() && stop == end) {
+        return std::to_string(number);
+    }
+    return "0";
+}
+
+std::string FlagValue(bool checked) {
+    return checked ? "1" : "0";
+}
+
+std::string SelectAlarmMethod(std::string_view type) {
+    return "SELECT * FROM alarm_method WHERE type =" + SqlQuoted(type);
+}
+
+std::string UpdateAlarmMethod(std::string_view type, const std::vector<MethodValue>& values) {
+    std::string statement = "UPDATE alarm_method SET ";
+    for (std::size_t at = 0; at < values.size(); ++at) {
+        statement += (at == 0 ? "" : " , ") + values[at].column + "=" + values[at].value;
+    }
+    return statement + " WHERE type=" + SqlQuoted(type);
+}
+
+std::string InsertAlarmMethod(std::string_view type, const std::vector<MethodValue>& values) {
+    std::string columns = "type";
+    std::string row = SqlQuoted(type);
+    for (const MethodValue& value : values) {
+        columns += "," + value.column;
+        row += "," + value.value;
+    }
+    return "INSERT INTO alarm_method (" + columns + ") VALUES (" + row + ")";
+}
+
+std::string InsertExtraField(std::string_view name, std::string_view value) {
+    return "INSERT INTO alarm_method_extra_fields (field_name,field_value) VALUES (" +
+           SqlQuoted(name) + "," + SqlQuoted(value) + ")";
 }
 
 }  // namespace trevalon::dialog_statements

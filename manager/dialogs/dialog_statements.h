@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace trevalon::dialog_statements {
 
@@ -92,5 +93,28 @@ std::string DeleteRuleContacts(std::int64_t ruleId);
 std::string CountRuleContact(std::int64_t ruleId, std::int64_t personId);
 std::string InsertRuleContact(std::int64_t ruleId, std::int64_t personId);
 std::string SelectGroupMemberIds(std::int64_t groupId);
+
+// Alarming Options: one row of alarm_method per method type, the HTTP SMS extra fields.
+inline constexpr const char* kSelectAlarmMethods = "SELECT * FROM alarm_method";
+inline constexpr const char* kDeleteExtraFields = "DELETE FROM alarm_method_extra_fields";
+
+// A column of an alarm_method row and its value as the statement carries it.
+struct MethodValue {
+    std::string column;
+    std::string value;
+};
+// A typed text between double quotes.
+std::string TextValue(std::string_view typed);
+// A typed number written bare, an empty field as 0. Text that is no whole number (a disabled
+// page is not checked) is 0 too: a number column cannot keep it, and written bare it would
+// break the statement and lose the whole row.
+std::string NumberValue(std::string_view typed);
+std::string FlagValue(bool checked);
+
+std::string SelectAlarmMethod(std::string_view type);
+// `values` begin with enable.
+std::string UpdateAlarmMethod(std::string_view type, const std::vector<MethodValue>& values);
+std::string InsertAlarmMethod(std::string_view type, const std::vector<MethodValue>& values);
+std::string InsertExtraField(std::string_view name, std::string_view value);
 
 }  // namespace trevalon::dialog_statements

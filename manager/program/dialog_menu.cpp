@@ -9,6 +9,7 @@
 #include "engine/service_unit.h"
 #include "foundation/app_paths.h"
 #include "manager/dialogs/about_window.h"
+#include "manager/dialogs/alarm_options_dialog.h"
 #include "manager/dialogs/contact_groups_dialog.h"
 #include "manager/dialogs/contacts_dialog.h"
 #include "manager/dialogs/filtering_dialog.h"
@@ -73,6 +74,8 @@ void WireDialogs(MainWindow& window, SyslogEngine& engine) {
             return platform::Ping(host, std::chrono::milliseconds(1000));
         });
     });
+    Wire<AlarmOptionsDialog>(window, "Alarm Options",
+                             [&window, &engine] { return new AlarmOptionsDialog(window, engine); });
     Wire<AboutWindow>(window, "About...", [&window] { return new AboutWindow(window); });
     Wire<HistoryWindow>(
         window, "Chart", [&window, &engine] { return new HistoryWindow(window, engine); },

@@ -1,6 +1,7 @@
-// What the manager's dialogs store is what the service alarms by: contacts and a rule made in
-// the dialogs, then the built TrevalonService started on that database.
+// What the manager's dialogs store is what the service alarms by: the alarm methods, contacts
+// and a rule made in the dialogs, then the built TrevalonService started on that database.
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -9,13 +10,17 @@
 #include <QTreeWidget>
 
 #include <chrono>
+#include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "manager/dialogs/alarm_options_dialog.h"
 #include "manager/dialogs/contacts_dialog.h"
 #include "manager/dialogs/filtering_dialog.h"
 #include "manager/main_window/main_window.h"
@@ -26,6 +31,8 @@
 #include "tests/support/loopback_ports.h"
 #include "tests/support/program_process.h"
 #include "tests/support/scripted_line_server.h"
+#include "tests/support/udp_receiver.h"
+#include "ui_alarm_options_dialog.h"
 #include "ui_filtering_dialog.h"
 
 namespace trevalon {
@@ -56,7 +63,7 @@ testing::ScriptedLineServer::Script AcceptOneMessage() {
     };
 }
 
-TEST(DialogsToService, ARuleAndContactsMadeInTheDialogsMakeTheServiceMailExactlyThem) {
+TEST(DialogsToService, ARuleContactsAndMethodsMadeInTheDialogsMakeTheServiceAlarmExactlyThem) {
     testing::GuiApplication();
     testing::TempInstallation installation;
     ASSERT_NO_FATAL_FAILURE(testing::RequireServer(installation));
@@ -66,18 +73,46 @@ TEST(DialogsToService, ARuleAndContactsMadeInTheDialogsMakeTheServiceMailExactly
         "[System]\nSysLogPort=0\nSysLogTCPEnable=0\n" + testing::TestDatabaseAccountSection());
     const std::string marker = "d2s" + std::to_string(getpid());
     testing::ScriptedLineServer smtp(AcceptOneMessage());
+    testing::UdpReceiver forwards;
     std::int64_t ruleId = 0;
+    // The rows the methods dialog adds beside the e-mail and the forward, removed at the end.
+    std::vector<std::string> newMethodTypes;
     {
         QtOwnerLoop loop;
         SyslogEngine engine(loop, installation.Settings(), PipelineVariant::Manager());
         MainWindow window(engine);
         WireDialogs(window, engine);
         ASSERT_TRUE(engine.Bootstrap());
-        // The alarm methods have no dialog yet: the e-mail server is stored directly.
-        engine.DataModule().Connection().Execute(
-            "insert into alarm_method (type,enable,ip,port,smtp_from_address) values "
-            "(\"Email\",1,\"127.0.0.1\"," +
-            std::to_string(smtp.Port()) + ",\"trevalon@example.com\")");
+        std::set<std::string> typesBefore;
+        const QueryResult stored =
+            engine.DataModule().Connection().Query("SELECT type FROM alarm_method");
+        for (std::size_t row = 0; row < stored.RowCount(); ++row) {
+            typesBefore.insert(stored.Text(row, "type"));
+        }
+        for (const std::string_view type : {"SMS", "SMS by HTTP", "SNMP", "SNPP"}) {
+            if (!typesBefore.contains(std::string(type))) {
+                newMethodTypes.emplace_back(type);
+            }
+        }
+        auto* methods = testing::OpenDialog<AlarmOptionsDialog>(window, "Alarm Options");
+        ASSERT_NE(methods, nullptr);
+        Ui::AlarmOptionsDialog& mail = methods->Form();
+        mail.emailEnable->setChecked(true);
+        mail.emailHost->setText("127.0.0.1");
+        mail.emailPort->setText(QString::number(smtp.Port()));
+        mail.emailFrom->setText("trevalon@example.com");
+        mail.emailAuthenticate->setChecked(false);
+        mail.syslogEnable->setChecked(true);
+        mail.syslogHost->setText("127.0.0.1");
+        mail.syslogPort->setText(QString::number(forwards.Port()));
+        methods->activateWindow();
+        ASSERT_TRUE(testing::ProcessUntil([&] { return methods->isActiveWindow(); }));
+        mail.pages->setCurrentIndex(0);
+        mail.emailHost->setFocus();
+        ASSERT_TRUE(testing::ProcessUntil([&] { return mail.apply->isEnabled(); }));
+        QTest::mouseClick(mail.apply, Qt::LeftButton);
+        ASSERT_EQ(methods->Status().currentMessage(), "Option settings saved.");
+        methods->close();
 
         auto* contacts = testing::OpenDialog<ContactsDialog>(window, "Contact Options");
         ASSERT_NE(contacts, nullptr);
@@ -96,6 +131,7 @@ TEST(DialogsToService, ARuleAndContactsMadeInTheDialogsMakeTheServiceMailExactly
         form.facilities->item(24)->setCheckState(Qt::Checked);  // Local Use Seven
         form.severities->item(8)->setCheckState(Qt::Checked);   // Debug
         form.methods->item(1)->setCheckState(Qt::Checked);      // Email
+        form.methods->item(4)->setCheckState(Qt::Checked);      // SysLog
         for (int row = 0; row < form.contacts->topLevelItemCount(); ++row) {
             QTreeWidgetItem* item = form.contacts->topLevelItem(row);
             if (item->text(0).startsWith("ann ") || item->text(0).startsWith("bob ")) {
@@ -115,6 +151,7 @@ TEST(DialogsToService, ARuleAndContactsMadeInTheDialogsMakeTheServiceMailExactly
     const std::uint16_t port = service.ReceivingPort(SOCK_DGRAM);
     testing::SendLoopbackDatagram(port, "<191>Mar 14 08:00:04 host app: " + marker);
     const std::string dialogue = smtp.Transcript();
+    const std::string forwarded = forwards.Receive();
     EXPECT_EQ(service.Terminate(), 0);
 
     EXPECT_NE(dialogue.find("RCPT TO:<ann." + marker + "@example.com>"), std::string::npos)
@@ -123,6 +160,8 @@ TEST(DialogsToService, ARuleAndContactsMadeInTheDialogsMakeTheServiceMailExactly
         << dialogue;
     EXPECT_EQ(dialogue.find("cid."), std::string::npos) << dialogue;
     EXPECT_NE(dialogue.find(marker), std::string::npos);
+    EXPECT_TRUE(forwarded.starts_with("<191>")) << forwarded;
+    EXPECT_NE(forwarded.find(marker), std::string::npos) << forwarded;
 
     DatabaseConnection cleanup;
     cleanup.Connect(testing::LocalServer("trevalon"));
@@ -131,8 +170,12 @@ TEST(DialogsToService, ARuleAndContactsMadeInTheDialogsMakeTheServiceMailExactly
           "delete from filtering where id=" + std::to_string(ruleId),
           "delete from contact_person where name like \"%" + marker + "\"",
           "delete from alarm_method where port=" + std::to_string(smtp.Port()),
+          "delete from alarm_method where port=" + std::to_string(forwards.Port()),
           "delete from syslog where msg like \"%" + marker + "%\""}) {
         cleanup.Execute(statement);
+    }
+    for (const std::string& type : newMethodTypes) {
+        cleanup.Execute("delete from alarm_method where type=" + SqlQuoted(type));
     }
 }
 

@@ -3,12 +3,6 @@
 #include <stdexcept>
 #include <string>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "engine/syslog_forward/syslog_forward_datagram.h"
@@ -16,48 +10,16 @@
 #include "tests/support/fixed_clock.h"
 #include "tests/support/loopback_ports.h"
 #include "tests/support/temp_installation.h"
+#include "tests/support/udp_receiver.h"
 
 namespace trevalon {
 namespace {
 
 using testing::FixedClock;
 using testing::TempInstallation;
+using testing::UdpReceiver;
 
 const std::string kLocalIp = "192.0.2.7";
-
-// A syslog server's UDP socket on a free loopback port.
-class UdpReceiver {
-  public:
-    UdpReceiver() : descriptor_(testing::BindLoopbackSocket(SOCK_DGRAM, port_)) {}
-    ~UdpReceiver() { close(descriptor_); }
-    UdpReceiver(const UdpReceiver&) = delete;
-    UdpReceiver& operator=(const UdpReceiver&) = delete;
-
-    int Port() const { return port_; }
-    int SenderPort() const { return senderPort_; }
-
-    // The next datagram; a test failure and an empty text when none comes within 5 seconds.
-    std::string Receive() {
-        pollfd watched{descriptor_, POLLIN, 0};
-        if (poll(&watched, 1, 5000) != 1) {
-            ADD_FAILURE() << "no datagram arrived";
-            return {};
-        }
-        char buffer[65536];
-        sockaddr_in sender{};
-        socklen_t length = sizeof sender;
-        const ssize_t count = recvfrom(descriptor_, buffer, sizeof buffer, 0,
-                                       reinterpret_cast<sockaddr*>(&sender), &length);
-        senderPort_ = ntohs(sender.sin_port);
-        return count < 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(count));
-    }
-
-  private:
-    // Declared first: the socket's construction stores the port here.
-    std::uint16_t port_ = 0;
-    int descriptor_;
-    int senderPort_ = 0;
-};
 
 class ThreadSysLogTest : public ::testing::Test {
   protected:
