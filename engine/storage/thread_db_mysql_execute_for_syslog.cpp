@@ -9,6 +9,7 @@
 
 #include "engine/storage/row_connection_caches.h"
 #include "engine/storage/schema_statements.h"
+#include "engine/storage/server_outage.h"
 #include "foundation/app_paths.h"
 #include "foundation/engine_settings.h"
 #include "foundation/text_trimming.h"
@@ -17,8 +18,7 @@
 namespace trevalon {
 namespace {
 
-constexpr std::string_view kReceiverHead =
-    "insert into syslog (syslog_datetime,ip,facility,severity,msg) values ";
+constexpr std::string_view kReceiverHead = kSyslogInsertHead;
 constexpr std::string_view kRetryHead =
     "INSERT INTO syslog (syslog_datetime,ip,facility,severity,msg) VALUES ";
 constexpr std::string_view kPassed = "Passed";
@@ -53,6 +53,11 @@ std::string InsertStatement(std::string_view head, std::string_view time, std::s
     return statement;
 }
 
+bool Unreachable(const std::exception& error) {
+    const auto* databaseError = dynamic_cast<const DatabaseError*>(&error);
+    return databaseError != nullptr && ServerUnreachable(*databaseError);
+}
+
 void RequireDriver(const std::string& path) {
     std::string error;
     if (!LoadDatabaseLibrary(path, &error)) {
@@ -66,6 +71,11 @@ std::string BuildSyslogInsertStatement(const SyslogRecord& record,
                                        std::string_view escapedContent) {
     return InsertStatement(kReceiverHead, record.TimeStamp, record.Source, record.FacilityName,
                            record.SeverityName, "\"", escapedContent);
+}
+
+std::string CleanedSyslogInsertStatement(const HeldRow& row, MessageCleaning mode) {
+    return InsertStatement(kRetryHead, row.time, row.source, row.facility, row.severity, {},
+                           SqlQuoted(CleanSyslogMessage(row.message, mode)));
 }
 
 ThreadDBMySQLExecuteForSysLog::ThreadDBMySQLExecuteForSysLog(
@@ -96,13 +106,17 @@ void ThreadDBMySQLExecuteForSysLog::Execute() {
     if (direct) {
         directEnd_ = &ended;
     }
-    if (!Submitted()) {
+    if (!JoinedHeldRows() && !Submitted()) {
         RowConnectionLease lease;
         try {
             Store(lease);
         } catch (const std::exception& error) {
-            RecordFailure(Place() + " MySQL Connection Error:" +
-                          std::string(TrimControlAndSpaces(error.what())) + "]");
+            if (Unreachable(error)) {
+                HoldOrFail(error.what());
+            } else {
+                RecordFailure(Place() + " MySQL Connection Error:" +
+                              std::string(TrimControlAndSpaces(error.what())) + "]");
+            }
         } catch (...) {
             RecordFailure(Place() + " MySQL Connection Error:]");
         }
@@ -112,6 +126,20 @@ void ThreadDBMySQLExecuteForSysLog::Execute() {
     if (direct) {
         ended.acquire();
     }
+}
+
+bool ThreadDBMySQLExecuteForSysLog::JoinedHeldRows() {
+    RowOutageHold& hold = caches_.Hold();
+    if (!hold.Holding()) {
+        return false;
+    }
+    const RowOutageHold::Outcome outcome = hold.JoinHeld(AsHeldRow());
+    if (outcome == RowOutageHold::Outcome::kNotHeld) {
+        return false;
+    }
+    RecordHold(outcome, {});
+    End();
+    return true;
 }
 
 bool ThreadDBMySQLExecuteForSysLog::Submitted() {
@@ -188,7 +216,10 @@ void ThreadDBMySQLExecuteForSysLog::Store(RowConnectionLease& lease) {
     try {
         lease.Execute(statement_);
         return;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        if (Unreachable(error)) {
+            throw;
+        }
         // Refused: the retries below store what they can of the message.
     }
     RetryCleaned(lease);
@@ -202,9 +233,16 @@ void ThreadDBMySQLExecuteForSysLog::Stored() noexcept {
 void ThreadDBMySQLExecuteForSysLog::StoreAlone(RowConnectionLease& lease) noexcept {
     SetResultDetail(Place() + " MySQL Connection Succeed]");
     try {
-        lease.Execute(statement_);
-    } catch (const std::exception&) {
-        RetryCleaned(lease);
+        try {
+            lease.Execute(statement_);
+        } catch (const std::exception& error) {
+            if (Unreachable(error)) {
+                throw;
+            }
+            RetryCleaned(lease);
+        }
+    } catch (const std::exception& error) {
+        HoldOrFail(error.what());
     }
     End();
 }
@@ -215,10 +253,41 @@ void ThreadDBMySQLExecuteForSysLog::Parked() noexcept {
     completion_.FreePlace();
 }
 
-void ThreadDBMySQLExecuteForSysLog::ConnectionFailed(std::string_view error) noexcept {
-    RecordFailure(Place() + " MySQL Connection Error:" + std::string(TrimControlAndSpaces(error)) +
-                  "]");
+void ThreadDBMySQLExecuteForSysLog::ConnectionFailed(std::string_view error,
+                                                     bool unreachable) noexcept {
+    if (unreachable) {
+        HoldOrFail(error);
+    } else {
+        RecordFailure(Place() + " MySQL Connection Error:" +
+                      std::string(TrimControlAndSpaces(error)) + "]");
+    }
     End();
+}
+
+void ThreadDBMySQLExecuteForSysLog::HoldOrFail(std::string_view error) {
+    RecordHold(caches_.Hold().Hold(AsHeldRow(), error), error);
+}
+
+void ThreadDBMySQLExecuteForSysLog::RecordHold(RowOutageHold::Outcome outcome,
+                                               std::string_view error) {
+    switch (outcome) {
+        case RowOutageHold::Outcome::kHeld:
+            SetResultDetail(Place() + " MySQL Row Held]");
+            return;
+        case RowOutageHold::Outcome::kSpoolFull:
+            RecordFailure(Place() + " MySQL Row Spool Full: the row spool reached its limit of " +
+                          std::to_string(caches_.Hold().SpoolLimitBytes() / (1024 * 1024)) +
+                          " MB]");
+            return;
+        case RowOutageHold::Outcome::kNotHeld:
+            RecordFailure(Place() + " MySQL Connection Error:" +
+                          std::string(TrimControlAndSpaces(error)) + "]");
+            return;
+    }
+}
+
+HeldRow ThreadDBMySQLExecuteForSysLog::AsHeldRow() const {
+    return HeldRow{statement_, time_, source_, facility_, severity_, message_};
 }
 
 void ThreadDBMySQLExecuteForSysLog::End() noexcept {
@@ -238,13 +307,19 @@ void ThreadDBMySQLExecuteForSysLog::RetryCleaned(RowConnectionLease& lease) {
     try {
         lease.Execute(tried);
         return;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        if (Unreachable(error)) {
+            throw;
+        }
         // The last attempt follows with less of the message.
     }
     tried = CleanedStatement(MessageCleaning::kMode2);
     try {
         lease.Execute(tried);
     } catch (const std::exception& error) {
+        if (Unreachable(error)) {
+            throw;
+        }
         MarkFailed();
         AppendResultDetail(" " + Place() +
                            " SQL Error:" + std::string(TrimControlAndSpaces(error.what())) +
@@ -253,8 +328,7 @@ void ThreadDBMySQLExecuteForSysLog::RetryCleaned(RowConnectionLease& lease) {
 }
 
 std::string ThreadDBMySQLExecuteForSysLog::CleanedStatement(MessageCleaning mode) const {
-    return InsertStatement(kRetryHead, time_, source_, facility_, severity_, {},
-                           SqlQuoted(CleanSyslogMessage(message_, mode)));
+    return CleanedSyslogInsertStatement(AsHeldRow(), mode);
 }
 
 // "[host:port@database", how every detail of the job begins.

@@ -13,6 +13,7 @@
 #include "engine/pool/delivery_work_item.h"
 #include "engine/storage/database_client.h"
 #include "engine/storage/row_connection_caches.h"
+#include "engine/storage/row_spool.h"
 #include "engine/storage/syslog_escaping.h"
 #include "foundation/engine_settings.h"
 #include "foundation/syslog_vocabulary.h"
@@ -31,11 +32,18 @@ enum class RowConnectionMode {
     kCombinedInserts,
 };
 
+// How the receivers' statement begins; its values follow.
+inline constexpr std::string_view kSyslogInsertHead =
+    "insert into syslog (syslog_datetime,ip,facility,severity,msg) values ";
+
 // The receivers' statement for one message: "insert into syslog (syslog_datetime,ip,facility,
 // severity,msg) values (" with TimeStamp, Source, FacilityName, SeverityName and the escaped
 // Content in double quotes, separated by commas, then ")". The four values are escaped so that
 // nothing in them ends their quotes; the Content must already be escaped (EscapeSyslogContent).
 std::string BuildSyslogInsertStatement(const SyslogRecord& record, std::string_view escapedContent);
+
+// The statement of a retry for a held row, with its message cleaned the given way.
+std::string CleanedSyslogInsertStatement(const HeldRow& row, MessageCleaning mode);
 
 // Stores one received message in table syslog. The first attempt runs the receiver's
 // statement; when the server refuses it, two more follow with the message cleaned in mode 1 and
@@ -73,6 +81,8 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     void BindValues();
     // Whether the statement is the receivers' statement for the job's values.
     bool IsReceiversStatement() const;
+    // True when the row joined the rows held while the server cannot be reached.
+    bool JoinedHeldRows();
     // True when the shared connections took the row to store it with others.
     bool Submitted();
     void Store(RowConnectionLease& lease);
@@ -81,7 +91,11 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     const CombinableRow& Row() const override { return row_; }
     void Stored() noexcept override;
     void StoreAlone(RowConnectionLease& lease) noexcept override;
-    void ConnectionFailed(std::string_view error) noexcept override;
+    void ConnectionFailed(std::string_view error, bool unreachable) noexcept override;
+    // The server cannot be reached: the row is held, or fails when it cannot be.
+    void HoldOrFail(std::string_view error);
+    void RecordHold(RowOutageHold::Outcome outcome, std::string_view error);
+    HeldRow AsHeldRow() const;
     void Parked() noexcept override;
     // Records the elapsed time and ends the run; the item may be gone when this returns.
     void End() noexcept;
