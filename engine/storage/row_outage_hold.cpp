@@ -64,7 +64,6 @@ void RowOutageHold::Start(ConnectionParameters parameters, std::string driverLib
         started_ = true;
         parameters_ = std::move(parameters);
         driverLibraryPath_ = std::move(driverLibraryPath);
-        spoolLimitBytes_ = spoolLimitBytes;
         spool_.emplace(std::move(spoolPath), spoolLimitBytes);
         try {
             const RowSpool::Found found = spool_->Open();

@@ -66,7 +66,6 @@ class RowOutageHold {
 
     // Rows held and not yet stored.
     std::uint64_t HeldRows() const;
-    std::uint64_t SpoolLimitBytes() const { return spoolLimitBytes_; }
 
   private:
     struct Batch {
@@ -90,7 +89,6 @@ class RowOutageHold {
     const std::chrono::milliseconds retryInterval_;
     ConnectionParameters parameters_;
     std::string driverLibraryPath_;
-    std::uint64_t spoolLimitBytes_ = 0;
 
     mutable std::mutex mutex_;
     std::condition_variable_any wake_;

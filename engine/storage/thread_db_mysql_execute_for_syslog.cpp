@@ -275,9 +275,8 @@ void ThreadDBMySQLExecuteForSysLog::RecordHold(RowOutageHold::Outcome outcome,
             SetResultDetail(Place() + " MySQL Row Held]");
             return;
         case RowOutageHold::Outcome::kSpoolFull:
-            RecordFailure(Place() + " MySQL Row Spool Full: the row spool reached its limit of " +
-                          std::to_string(caches_.Hold().SpoolLimitBytes() / (1024 * 1024)) +
-                          " MB]");
+            RecordFailure(Place() +
+                          " MySQL Row Spool Full: the row spool reached its limit, SpoolLimitMB]");
             return;
         case RowOutageHold::Outcome::kNotHeld:
             RecordFailure(Place() + " MySQL Connection Error:" +
