@@ -161,10 +161,11 @@ void SyslogEngine::Initialise() {
     if (settings->DbBackup.Enable) {
         WarmUpSyslogRowConnections(*settings, rowConnections_);
     }
-    if (settings->System.InitStart) {
-        StartReceivers();
-    } else {
+    if (!settings->System.InitStart) {
         StopReceivers();
+    } else if (!reception_.UdpListenerActive() && !reception_.TcpListenerActive()) {
+        // Not yet started while the start-up waited for the server.
+        StartReceivers();
     }
 }
 
