@@ -12,19 +12,19 @@ namespace trevalon {
 namespace {
 
 std::string OutageBeginsLine(std::string_view failure) {
-    return "MySQL server cannot be reached; received rows are held until it answers : " +
+    return "MySQL server cannot take rows; received rows are held until it can : " +
            std::string(TrimControlAndSpaces(failure));
 }
 
 std::string OutageEndsLine(std::uint64_t rows, std::chrono::steady_clock::duration took) {
     const auto seconds = std::llround(std::chrono::duration<double>(took).count());
-    return "MySQL server answers again; " + std::to_string(rows) +
+    return "MySQL server takes rows again; " + std::to_string(rows) +
            " held rows were stored after an outage of " + std::to_string(seconds) + " s.";
 }
 
 std::string SpoolFoundLine(const std::string& path, std::uint64_t rows) {
     return "Row spool " + path + " holds " + std::to_string(rows) +
-           " rows of a former run; they are stored once the MySQL server answers.";
+           " rows of a former run; they are stored once the MySQL server takes rows.";
 }
 
 std::string SpoolCutLine(const std::string& path, std::uint64_t bytes) {

@@ -142,6 +142,10 @@ bool ThreadDBMySQLExecuteForSysLog::JoinedHeldRows() {
     return true;
 }
 
+bool ThreadDBMySQLExecuteForSysLog::KeptAfterRefusal() {
+    return caches_.Hold().Hold(AsHeldRow(), StatusMessage()) == RowOutageHold::Outcome::kHeld;
+}
+
 bool ThreadDBMySQLExecuteForSysLog::Submitted() {
     if (mode_ != RowConnectionMode::kCombinedInserts || !IsReceiversStatement()) {
         // Any other statement runs as it is.

@@ -66,6 +66,10 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     // Execute returned; run directly, Execute returns once the row is stored.
     void Execute() override;
 
+    // Turned away by a full pool: the row joins the held rows, stored when the server has caught
+    // up, unless the hold cannot take it.
+    bool KeptAfterRefusal() override;
+
     const std::string& OperationName() const { return operationName_; }
     const std::string& Statement() const { return statement_; }
     // Whole milliseconds the execution took, rounded.

@@ -88,7 +88,7 @@ TEST(ServiceOutage, RowsOfAnOutageAndOfARestartDuringItAreStoredOnceInOrderWhenT
         ASSERT_TRUE(Eventually([&] { return storedRows().size() == 10; }, kPatience));
         server.Stop();
         ASSERT_TRUE(send(service, 10, 60));
-        ASSERT_TRUE(service.WaitForLog("MySQL server cannot be reached; received rows are held",
+        ASSERT_TRUE(service.WaitForLog("MySQL server cannot take rows; received rows are held",
                                        kPatience));
         EXPECT_EQ(service.Terminate(), 0) << service.Log();
     }
@@ -111,7 +111,7 @@ TEST(ServiceOutage, RowsOfAnOutageAndOfARestartDuringItAreStoredOnceInOrderWhenT
     ASSERT_TRUE(Eventually([&] { return storedRows().size() >= 80; }, kPatience))
         << service.Log();
     EXPECT_EQ(storedRows(), sent);
-    EXPECT_TRUE(service.WaitForLog("MySQL server answers again; 70 held rows were stored",
+    EXPECT_TRUE(service.WaitForLog("MySQL server takes rows again; 70 held rows were stored",
                                    kPatience))
         << service.Log();
     // The start-up finished once the server answered.

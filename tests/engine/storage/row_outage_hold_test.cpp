@@ -147,8 +147,8 @@ TEST_F(RowOutageHoldTest, RowsOfAnOutageAreStoredOnceInOrderAfterItAndAStopKeeps
             sent.push_back(n);
         }
         EXPECT_EQ(caches.Hold().HeldRows(), 57U);
-        EXPECT_NE(Log().find("[WARMING] MySQL server cannot be reached; received rows are held "
-                             "until it answers : "),
+        EXPECT_NE(Log().find("[WARMING] MySQL server cannot take rows; received rows are held "
+                             "until it can : "),
                   std::string::npos)
             << Log();
         // The program stops during the outage, in the engine's order.
@@ -167,7 +167,7 @@ TEST_F(RowOutageHoldTest, RowsOfAnOutageAreStoredOnceInOrderAfterItAndAStopKeeps
     server_->Start();
     ASSERT_TRUE(Eventually([&] { return caches.Hold().HeldRows() == 0; }, kPatience));
     EXPECT_EQ(StoredRows(), Expected(sent));
-    EXPECT_NE(Log().find("[INFO] MySQL server answers again; 67 held rows were stored after an "
+    EXPECT_NE(Log().find("[INFO] MySQL server takes rows again; 67 held rows were stored after an "
                          "outage of "),
               std::string::npos)
         << Log();
