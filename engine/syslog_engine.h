@@ -66,8 +66,6 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
     // not fail the start-up: the initialisation then starts reception without the database, rows
     // are held, and the database start-up and the configuration follow when the server answers.
     bool Bootstrap(bool awaitServer = false);
-    // Whether the start-up still waits for the server to answer.
-    bool DatabaseAwaited() const { return databaseAwaited_; }
     // After a false Bootstrap: whether the server refused the account, which only a person can
     // mend.
     bool CredentialsRefused() const { return dataModule_.CredentialsRefused(); }
