@@ -25,9 +25,11 @@ constexpr std::string_view kDatabaseAwaitedLine =
 bool ServerAnswers(const EngineSettings& settings) {
     DatabaseConnection probe;
     try {
-        probe.Connect(ConnectionParameters{settings.Database.Host, settings.Database.Port,
+        probe.Connect(ConnectionParameters{settings.Database.Host,
+                                           settings.Database.Port,
                                            settings.Database.DBUsername,
-                                           settings.Database.DBPassword, {}});
+                                           settings.Database.DBPassword,
+                                           {}});
     } catch (const DatabaseError& error) {
         return !ServerUnreachable(error);
     }

@@ -19,8 +19,8 @@ namespace {
 
 const std::string& SpoolPath() {
     static const std::string path =
-        (std::filesystem::temp_directory_path() /
-         ("row_spool_fuzz_" + std::to_string(::getpid())) / "syslog_rows.spool")
+        (std::filesystem::temp_directory_path() / ("row_spool_fuzz_" + std::to_string(::getpid())) /
+         "syslog_rows.spool")
             .string();
     return path;
 }

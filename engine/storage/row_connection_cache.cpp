@@ -58,7 +58,7 @@ RowConnectionLease RowConnectionLease::Own(const ConnectionParameters& parameter
 }
 
 std::optional<bool> TableUndoesFailedStatements(DatabaseConnection& connection,
-                                               std::string_view table) {
+                                                std::string_view table) {
     const QueryResult engine = connection.Query(
         "SELECT ENGINE AS engine FROM information_schema.TABLES WHERE TABLE_SCHEMA = "
         "DATABASE() AND TABLE_NAME = " +

@@ -27,7 +27,7 @@ class RowConnectionCache;
 // many rows either stores all of them or none; no value when there is no such table. Raises
 // DatabaseError.
 std::optional<bool> TableUndoesFailedStatements(DatabaseConnection& connection,
-                                               std::string_view table);
+                                                std::string_view table);
 
 // A connection as the cache keeps it: open, or not yet (re)opened.
 struct CachedConnection {
@@ -107,11 +107,11 @@ class PendingRow {
   private:
     friend class RowConnectionCache;
 
-// Whether the server undoes a failed statement on `table` as a whole, so that a statement with
-// many rows either stores all of them or none; no value when there is no such table. Raises
-// DatabaseError.
-std::optional<bool> TableUndoesFailedStatements(DatabaseConnection& connection,
-                                               std::string_view table);
+    // Whether the server undoes a failed statement on `table` as a whole, so that a statement with
+    // many rows either stores all of them or none; no value when there is no such table. Raises
+    // DatabaseError.
+    std::optional<bool> TableUndoesFailedStatements(DatabaseConnection& connection,
+                                                    std::string_view table);
     bool parked_ = false;
 };
 

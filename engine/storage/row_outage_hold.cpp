@@ -189,8 +189,7 @@ RowOutageHold::Batch RowOutageHold::Take() {
     if (!memory_.empty()) {
         std::size_t bytes = 0;
         for (auto row = memory_.begin();
-             row != memory_.end() && batch.rows.size() < kBatchRows && bytes < kBatchBytes;
-             ++row) {
+             row != memory_.end() && batch.rows.size() < kBatchRows && bytes < kBatchBytes; ++row) {
             bytes += row->statement.size();
             batch.rows.push_back(*row);
         }

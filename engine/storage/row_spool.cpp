@@ -230,8 +230,8 @@ RowSpool::Found RowSpool::Open() {
         if (state == SpoolRecordState::kIncomplete && chunkAt + chunk.size() < fileSize) {
             const std::uint64_t record =
                 rest.size() >= kRecordHead ? kRecordHead + GetLittleEndian(rest, 4) : 0;
-            chunk = ReadAt(fd_, offset, static_cast<std::size_t>(std::max<std::uint64_t>(
-                                            kScanChunk, record)),
+            chunk = ReadAt(fd_, offset,
+                           static_cast<std::size_t>(std::max<std::uint64_t>(kScanChunk, record)),
                            path_);
             chunkAt = offset;
             continue;

@@ -262,8 +262,8 @@ void ThreadDBMySQLExecuteForSysLog::ConnectionFailed(std::string_view error,
     if (unreachable) {
         HoldOrFail(error);
     } else {
-        RecordFailure(Place() + " MySQL Connection Error:" +
-                      std::string(TrimControlAndSpaces(error)) + "]");
+        RecordFailure(Place() +
+                      " MySQL Connection Error:" + std::string(TrimControlAndSpaces(error)) + "]");
     }
     End();
 }

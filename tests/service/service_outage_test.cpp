@@ -50,9 +50,8 @@ TEST(ServiceOutage, RowsOfAnOutageAndOfARestartDuringItAreStoredOnceInOrderWhenT
     PrivateDatabaseServer server;
     WriteWholeFile(installation.ConfFolder() + "SysInit.ini",
                    "[System]\nSysLogPort=0\n[Database]\nHost=" + server.Host() +
-                       "\nPort=" + server.Port() + "\nDBUsername=" +
-                       PrivateDatabaseServer::kUser + "\nDBPassword=" +
-                       PrivateDatabaseServer::kPassword + "\n");
+                       "\nPort=" + server.Port() + "\nDBUsername=" + PrivateDatabaseServer::kUser +
+                       "\nDBPassword=" + PrivateDatabaseServer::kPassword + "\n");
     ASSERT_TRUE(LoadDatabaseLibrary(installation.DllFolder() + "libmariadb.so.3"));
     const auto storedRows = [&server] {
         DatabaseConnection connection;
@@ -75,9 +74,7 @@ TEST(ServiceOutage, RowsOfAnOutageAndOfARestartDuringItAreStoredOnceInOrderWhenT
         }
         // Received: in the file.
         return Eventually(
-            [&] {
-                return ReadWholeFile(syslogFile).find(RowText(to - 1)) != std::string::npos;
-            },
+            [&] { return ReadWholeFile(syslogFile).find(RowText(to - 1)) != std::string::npos; },
             kPatience);
     };
 
@@ -88,8 +85,8 @@ TEST(ServiceOutage, RowsOfAnOutageAndOfARestartDuringItAreStoredOnceInOrderWhenT
         ASSERT_TRUE(Eventually([&] { return storedRows().size() == 10; }, kPatience));
         server.Stop();
         ASSERT_TRUE(send(service, 10, 60));
-        ASSERT_TRUE(service.WaitForLog("MySQL server cannot take rows; received rows are held",
-                                       kPatience));
+        ASSERT_TRUE(
+            service.WaitForLog("MySQL server cannot take rows; received rows are held", kPatience));
         EXPECT_EQ(service.Terminate(), 0) << service.Log();
     }
     EXPECT_GT(std::filesystem::file_size(RowSpoolPath(installation.LogFolder())),
@@ -98,25 +95,25 @@ TEST(ServiceOutage, RowsOfAnOutageAndOfARestartDuringItAreStoredOnceInOrderWhenT
     ProgramProcess service(installation, {TREVALON_SERVICE_PROGRAM});
     service.Start();
     // The diagnostic log holds the first run's lines too.
-    ASSERT_TRUE(Eventually([&] { return Twice(service.Log(), "[INFO] Trevalon starts."); },
-                           kPatience))
+    ASSERT_TRUE(
+        Eventually([&] { return Twice(service.Log(), "[INFO] Trevalon starts."); }, kPatience))
         << service.Log();
-    EXPECT_TRUE(service.WaitForLog("[WARMING] MySQL server cannot be reached; reception starts "
-                                   "without it and the database start-up follows when it "
-                                   "answers.",
-                                   kPatience))
+    EXPECT_TRUE(
+        service.WaitForLog("[WARMING] MySQL server cannot be reached; reception starts "
+                           "without it and the database start-up follows when it "
+                           "answers.",
+                           kPatience))
         << service.Log();
     ASSERT_TRUE(send(service, 60, 80));
     server.Start();
-    ASSERT_TRUE(Eventually([&] { return storedRows().size() >= 80; }, kPatience))
-        << service.Log();
+    ASSERT_TRUE(Eventually([&] { return storedRows().size() >= 80; }, kPatience)) << service.Log();
     EXPECT_EQ(storedRows(), sent);
-    EXPECT_TRUE(service.WaitForLog("MySQL server takes rows again; 70 held rows were stored",
-                                   kPatience))
+    EXPECT_TRUE(
+        service.WaitForLog("MySQL server takes rows again; 70 held rows were stored", kPatience))
         << service.Log();
     // The start-up finished once the server answered.
-    EXPECT_TRUE(Eventually([&] { return Twice(service.Log(), "[INFO] Application starts."); },
-                           kPatience))
+    EXPECT_TRUE(
+        Eventually([&] { return Twice(service.Log(), "[INFO] Application starts."); }, kPatience))
         << service.Log();
     EXPECT_EQ(service.Terminate(), 0);
     EXPECT_EQ(service.Log().find("MySQL Backup Error"), std::string::npos) << service.Log();

@@ -46,7 +46,8 @@ bool PortAnswers(int port) {
 
 bool PrivateDatabaseServer::Available() {
     return std::filesystem::exists("/usr/bin/mariadb-install-db") &&
-           std::filesystem::exists("/usr/sbin/mariadbd") && std::filesystem::exists("/usr/bin/mariadb");
+           std::filesystem::exists("/usr/sbin/mariadbd") &&
+           std::filesystem::exists("/usr/bin/mariadb");
 }
 
 PrivateDatabaseServer::PrivateDatabaseServer() {
@@ -61,8 +62,11 @@ PrivateDatabaseServer::PrivateDatabaseServer() {
         "--skip-test-db --datadir=" +
         Quoted(folder_ + "/data") + " >" + Quoted(folder_ + "/install.log") + " 2>&1");
     Start();
-    RunAsRoot("CREATE USER '" + std::string(kUser) + "'@'127.0.0.1' IDENTIFIED BY '" + std::string(kPassword) + "';"
-              " GRANT ALL ON *.* TO '" + std::string(kUser) + "'@'127.0.0.1';");
+    RunAsRoot("CREATE USER '" + std::string(kUser) + "'@'127.0.0.1' IDENTIFIED BY '" +
+              std::string(kPassword) +
+              "';"
+              " GRANT ALL ON *.* TO '" +
+              std::string(kUser) + "'@'127.0.0.1';");
 }
 
 PrivateDatabaseServer::~PrivateDatabaseServer() {

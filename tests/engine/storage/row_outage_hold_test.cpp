@@ -66,8 +66,8 @@ class RowOutageHoldTest : public ::testing::Test {
         const ConnectionParameters server = server_->Parameters(std::string(kDefaultDatabaseName));
         auto job = std::make_unique<ThreadDBMySQLExecuteForSysLog>(
             "Insert", server.HostName, server.Port, server.Database, server.User_Name, password,
-            row.statement, row.time, row.source, row.facility, row.severity, row.message,
-            Driver(), caches);
+            row.statement, row.time, row.source, row.facility, row.severity, row.message, Driver(),
+            caches);
         job->Execute();
         return job;
     }
@@ -84,9 +84,12 @@ class RowOutageHoldTest : public ::testing::Test {
         record.SeverityName = "Notice";
         record.Content = RowText(n);
         std::string message = EscapeSyslogContent(record.Content);
-        return HeldRow{BuildSyslogInsertStatement(record, message), record.TimeStamp,
-                       record.Source,  record.FacilityName,
-                       record.SeverityName, std::move(message)};
+        return HeldRow{BuildSyslogInsertStatement(record, message),
+                       record.TimeStamp,
+                       record.Source,
+                       record.FacilityName,
+                       record.SeverityName,
+                       std::move(message)};
     }
 
     static std::string RowText(int n) {

@@ -19,7 +19,10 @@ using testing::WriteWholeFile;
 HeldRow Row(int n) {
     const std::string text = "it\"s row " + std::to_string(n) + " \\ ;";
     return HeldRow{"insert into syslog (...) values (" + std::to_string(n) + ")",
-                   "2026-12-10 12:00:00", "host-" + std::to_string(n), "Kernel", "Emergency",
+                   "2026-12-10 12:00:00",
+                   "host-" + std::to_string(n),
+                   "Kernel",
+                   "Emergency",
                    text};
 }
 
@@ -74,8 +77,7 @@ TEST(RowSpool, RowsComeBackInOrderOnceAcrossReopeningsAndTheFileEmptiesWhenAllAr
     EXPECT_EQ(found.brokenBytes, 0U);
     spool.Prepend(std::deque<HeldRow>{Row(100), Row(101)});
     const std::vector<HeldRow> rows = DrainAll(spool);
-    const std::vector<HeldRow> expected{Row(100), Row(101), Row(2), Row(3),
-                                        Row(4),   Row(5),   Row(6)};
+    const std::vector<HeldRow> expected{Row(100), Row(101), Row(2), Row(3), Row(4), Row(5), Row(6)};
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(std::filesystem::file_size(path), RowSpool::kHeaderSize);
     EXPECT_EQ(ReadWholeFile(path), std::string("TRVSPL01\x10\0\0\0\0\0\0\0", 16));
