@@ -511,7 +511,7 @@ def run_outage(args):
         outage_begins = (args.outage_seconds - args.outage_length) / 2
         while sender.poll() is None:
             elapsed = time.monotonic() - started
-            if stopped_at is None and elapsed >= outage_begins:
+            if stopped_at is None and args.outage_length > 0 and elapsed >= outage_begins:
                 server.stop()
                 stopped_at = time.monotonic()
                 log(f"outage: server stopped at {elapsed:.1f}s")
@@ -523,7 +523,8 @@ def run_outage(args):
             peak = max(peak, resident_mb(receiver.process.pid) or 0)
             time.sleep(0.2)
         if returned_at is None:
-            server.start()
+            if stopped_at is not None:
+                server.start()
             returned_at = time.monotonic()
         output, _ = sender.communicate()
         report = dict(field.split("=", 1) for field in output.split())
@@ -553,16 +554,17 @@ def run_outage(args):
         counter.close()
         distinct = int(server.sql(f"select count(distinct msg) from syslog where ip='{host}'",
                                   "trevalon"))
-        log_text = receiver.diagnostic_log()
-        outage_lines = [line for line in log_text.splitlines() if "rows" in line and
-                        ("cannot take" in line or "takes rows again" in line or
-                         "Spool Full" in line)]
+        lines = receiver.diagnostic_log().splitlines()
+        outage_lines = [line for line in lines
+                        if "cannot take rows" in line or "takes rows again" in line]
+        spool_full = sum("Row Spool Full" in line for line in lines)
         catch_up = "not caught up" if caught_up is None else f"{caught_up - returned_at:.1f}s"
-        log(f"outage   file+table asked {args.outage_rate:.0f}/s sent {sent} at"
+        after = "the server's return" if stopped_at else "the last send"
+        log(f"private  file+table asked {args.outage_rate:.0f}/s sent {sent} at"
             f" {float(report['rate']):.0f}/s in {float(report['seconds']):.1f}s, server stopped"
             f" {args.outage_length:.0f}s: file {in_file}/{sent} table {rows}/{sent}"
-            f" (distinct {distinct}) caught up {catch_up} after the server's return,"
-            f" peak rss {peak:.0f} MB")
+            f" (distinct {distinct}) caught up {catch_up} after {after},"
+            f" peak rss {peak:.0f} MB, rows failed for a full spool {spool_full}")
         for line in outage_lines[:6]:
             log("  " + line)
     finally:
@@ -640,7 +642,9 @@ def main():
     parser.add_argument("--outage-rate", type=float, default=20000)
     parser.add_argument("--outage-seconds", type=float, default=60)
     parser.add_argument("--outage-length", type=float, default=20,
-                        help="seconds the server is stopped, in the middle of the send")
+                        help="seconds the server is stopped, in the middle of the send; 0: it"
+                             " keeps running, the plain file plus table case on a server of its"
+                             " own")
     parser.add_argument("--file-rates", default="25000,50000,75000,100000,125000,150000,0",
                         help="rates per second to climb for file only; 0 = the sender's limit")
     parser.add_argument("--table-rates", default="5000,10000,15000,20000,30000,40000,60000")

@@ -85,7 +85,7 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     void BindValues();
     // Whether the statement is the receivers' statement for the job's values.
     bool IsReceiversStatement() const;
-    // True when the row joined the rows held while the server cannot be reached.
+    // True when the row joined the rows held until the server takes rows again.
     bool JoinedHeldRows();
     // True when the shared connections took the row to store it with others.
     bool Submitted();
