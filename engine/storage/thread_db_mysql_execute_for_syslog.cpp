@@ -11,6 +11,7 @@
 #include "engine/storage/schema_statements.h"
 #include "engine/storage/server_outage.h"
 #include "foundation/app_paths.h"
+#include "foundation/diagnostic_log.h"
 #include "foundation/engine_settings.h"
 #include "foundation/text_trimming.h"
 #include "foundation/utf8_text.h"
@@ -139,6 +140,22 @@ bool ThreadDBMySQLExecuteForSysLog::JoinedHeldRows() {
     }
     RecordHold(outcome, {});
     End();
+    return true;
+}
+
+bool ThreadDBMySQLExecuteForSysLog::JoinedHeldRowsOnArrival() {
+    RowOutageHold& hold = caches_.Hold();
+    if (!hold.Holding()) {
+        return false;
+    }
+    const RowOutageHold::Outcome outcome = hold.JoinHeld(AsHeldRow());
+    if (outcome == RowOutageHold::Outcome::kNotHeld) {
+        return false;
+    }
+    RecordHold(outcome, {});
+    if (!Succeeded()) {
+        WriteDiagnostic(FailureLine(), kLevelError);
+    }
     return true;
 }
 

@@ -66,6 +66,11 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     // Execute returned; run directly, Execute returns once the row is stored.
     void Execute() override;
 
+    // Receiver thread, instead of queueing the job: while rows are held, the row joins them here,
+    // in the order the messages arrived, and a row that the spool cannot take is reported at
+    // once. True when the job is done with; false when it goes to the pool as usual.
+    bool JoinedHeldRowsOnArrival();
+
     // Turned away by a full pool: the row joins the held rows, stored when the server has caught
     // up, unless the hold cannot take it.
     bool KeptAfterRefusal() override;
