@@ -3,6 +3,8 @@
 #include <cmath>
 #include <exception>
 
+#include <mariadb/mysqld_error.h>
+
 #include "engine/storage/server_outage.h"
 #include "engine/storage/thread_db_mysql_execute_for_syslog.h"
 #include "foundation/diagnostic_log.h"
@@ -33,7 +35,15 @@ std::string SpoolCutLine(const std::string& path, std::uint64_t bytes) {
 }
 
 std::string SpoolFailedLine(const std::string& failure) {
-    return "Row spool cannot be used; held rows stay in memory only : " + failure;
+    return "Row spool cannot be used : " + failure;
+}
+
+// Failures after which held rows wait for the next try instead of being given up: the server
+// is gone, or the table or database is not there (yet), as while a start-up without the server
+// creates them.
+bool KeepRows(const DatabaseError& error) {
+    return ServerUnreachable(error) || error.ServerCode() == ER_NO_SUCH_TABLE ||
+           error.ServerCode() == ER_BAD_DB_ERROR;
 }
 
 // The values part of a receivers' statement, or empty for any other statement.
@@ -204,7 +214,8 @@ RowOutageHold::Batch RowOutageHold::Take() {
 
 void RowOutageHold::Run(std::stop_token stop) {
     DatabaseConnection connection;
-    bool combine = false;
+    // Whether the table takes many rows in one statement; asked again while it is not known.
+    std::optional<bool> combine;
     // Refusals are logged when they change, not at every retry.
     std::string lastRefusal;
     for (;;) {
@@ -234,7 +245,6 @@ void RowOutageHold::Run(std::stop_token stop) {
                     throw DatabaseError(error);
                 }
                 connection.Connect(parameters_);
-                combine = TableUndoesFailedStatements(connection, "syslog").value_or(false);
             } catch (const DatabaseError& error) {
                 connection.Disconnect();
                 if (!ServerUnreachable(error) && lastRefusal != error.what()) {
@@ -248,12 +258,25 @@ void RowOutageHold::Run(std::stop_token stop) {
                 continue;
             }
         }
-        const std::size_t stored = Store(connection, batch.rows, combine);
+        if (!combine) {
+            try {
+                combine = TableUndoesFailedStatements(connection, "syslog");
+            } catch (const DatabaseError&) {
+                // The insert meets the same failure.
+            }
+        }
+        const std::size_t stored = Store(connection, batch.rows, combine.value_or(false));
         std::string endLine;
+        std::string spoolFailure;
         {
             std::lock_guard lock(mutex_);
             if (batch.fromSpool) {
-                spool_->Consume(stored);
+                try {
+                    spool_->Consume(stored);
+                } catch (const std::exception& error) {
+                    // The rows are stored; the spool may offer them again after a restart.
+                    spoolFailure = SpoolFailedLine(error.what());
+                }
             } else {
                 for (std::size_t i = 0; i < stored; ++i) {
                     memoryBytes_ -= HeldRowFootprint(memory_.front());
@@ -265,6 +288,9 @@ void RowOutageHold::Run(std::stop_token stop) {
                 endLine = OutageEndsLine(heldSinceBegin_,
                                          std::chrono::steady_clock::now() - outageBegan_);
             }
+        }
+        if (!spoolFailure.empty()) {
+            WriteDiagnostic(spoolFailure, kLevelError);
         }
         if (!endLine.empty()) {
             WriteDiagnostic(endLine, kLevelInfo);
@@ -296,7 +322,7 @@ std::size_t RowOutageHold::Store(DatabaseConnection& connection, const std::vect
                 connection.Execute(statement);
                 return rows.size();
             } catch (const DatabaseError& error) {
-                if (ServerUnreachable(error)) {
+                if (KeepRows(error)) {
                     return 0;
                 }
                 // A row the server refuses: each goes through its own attempts.
@@ -321,7 +347,7 @@ bool RowOutageHold::StoreOne(DatabaseConnection& connection, const HeldRow& row)
             connection.Execute(*statement);
             return true;
         } catch (const DatabaseError& error) {
-            if (ServerUnreachable(error)) {
+            if (KeepRows(error)) {
                 return false;
             }
             if (statement == &cleaned2) {
