@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -196,6 +197,13 @@ RowSpool::Found RowSpool::Open() {
     if (fd_ < 0) {
         ThrowSystemError("Cannot open the row spool " + path_);
     }
+    // The service and the manager of one installation never share it.
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        Close();
+        errno = error;
+        ThrowSystemError("The row spool " + path_ + " is in use by another program");
+    }
     struct stat status {};
     if (::fstat(fd_, &status) != 0) {
         ThrowSystemError("Cannot read the row spool " + path_);
@@ -343,7 +351,10 @@ void RowSpool::Prepend(const std::deque<HeldRow>& rows) {
     }
     const std::string next = path_ + ".next";
     const int out = ::open(next.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (out < 0) {
+    if (out < 0 || ::flock(out, LOCK_EX | LOCK_NB) != 0) {
+        if (out >= 0) {
+            ::close(out);
+        }
         ThrowSystemError("Cannot write the row spool " + next);
     }
     std::uint64_t at = 0;

@@ -180,35 +180,37 @@ TEST_F(RowOutageHoldTest, RowsOfAnOutageAreStoredOnceInOrderAfterItAndAStopKeeps
 }
 
 TEST_F(RowOutageHoldTest, AccessDeniedIsNotHeldAFullSpoolFailsTheNewestRowsAndACutTailIsLeftOut) {
-    RowConnectionCaches caches(2, 0, kRetry);
-    StartHold(caches, RowSpool::kHeaderSize + 3 * EncodeSpoolRecord(RowOf(1)).size());
+    {
+        RowConnectionCaches caches(2, 0, kRetry);
+        StartHold(caches, RowSpool::kHeaderSize + 3 * EncodeSpoolRecord(RowOf(1)).size());
 
-    const auto refused = Send(caches, 0, "wrong password");
-    EXPECT_FALSE(refused->Succeeded());
-    EXPECT_NE(refused->ResultDetail().find("MySQL Connection Error:Access denied"),
-              std::string::npos)
-        << refused->ResultDetail();
-    EXPECT_EQ(caches.Hold().HeldRows(), 0U);
+        const auto refused = Send(caches, 0, "wrong password");
+        EXPECT_FALSE(refused->Succeeded());
+        EXPECT_NE(refused->ResultDetail().find("MySQL Connection Error:Access denied"),
+                  std::string::npos)
+            << refused->ResultDetail();
+        EXPECT_EQ(caches.Hold().HeldRows(), 0U);
 
-    server_->Stop();
-    std::vector<std::unique_ptr<ThreadDBMySQLExecuteForSysLog>> jobs;
-    for (int n = 1; n <= 5; ++n) {
-        jobs.push_back(Send(caches, n));
+        server_->Stop();
+        std::vector<std::unique_ptr<ThreadDBMySQLExecuteForSysLog>> jobs;
+        for (int n = 1; n <= 5; ++n) {
+            jobs.push_back(Send(caches, n));
+        }
+        EXPECT_EQ(caches.Hold().HeldRows(), 3U);
+        for (int n = 1; n <= 3; ++n) {
+            EXPECT_TRUE(jobs[n - 1]->Succeeded()) << jobs[n - 1]->ResultDetail();
+        }
+        for (int n = 4; n <= 5; ++n) {
+            EXPECT_FALSE(jobs[n - 1]->Succeeded());
+            EXPECT_EQ(jobs[n - 1]->FailureLine(),
+                      "MySQL Backup Error : error [127.0.0.1:" + server_->Port() +
+                          "@trevalon MySQL Row Spool Full: the row spool reached its limit, "
+                          "SpoolLimitMB] " +
+                          jobs[n - 1]->StatusMessage());
+        }
+        caches.CloseAll();
+        caches.Hold().Stop();
     }
-    EXPECT_EQ(caches.Hold().HeldRows(), 3U);
-    for (int n = 1; n <= 3; ++n) {
-        EXPECT_TRUE(jobs[n - 1]->Succeeded()) << jobs[n - 1]->ResultDetail();
-    }
-    for (int n = 4; n <= 5; ++n) {
-        EXPECT_FALSE(jobs[n - 1]->Succeeded());
-        EXPECT_EQ(jobs[n - 1]->FailureLine(),
-                  "MySQL Backup Error : error [127.0.0.1:" + server_->Port() +
-                      "@trevalon MySQL Row Spool Full: the row spool reached its limit, "
-                      "SpoolLimitMB] " +
-                      jobs[n - 1]->StatusMessage());
-    }
-    caches.CloseAll();
-    caches.Hold().Stop();
 
     // The third row's record was cut short by a crash.
     std::filesystem::resize_file(SpoolPath(), std::filesystem::file_size(SpoolPath()) - 7);

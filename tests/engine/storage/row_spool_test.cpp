@@ -3,6 +3,7 @@
 #include <deque>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -74,6 +75,8 @@ TEST(RowSpool, RowsComeBackInOrderOnceAcrossReopeningsAndTheFileEmptiesWhenAllAr
     RowSpool spool(path, 1 << 20);
     const RowSpool::Found found = spool.Open();
     EXPECT_EQ(found.rows, 5U);
+    // A second program of the installation does not get it.
+    EXPECT_THROW(RowSpool(path, 1 << 20).Open(), std::system_error);
     EXPECT_EQ(found.brokenBytes, 0U);
     spool.Prepend(std::deque<HeldRow>{Row(100), Row(101)});
     const std::vector<HeldRow> rows = DrainAll(spool);
@@ -107,11 +110,12 @@ TEST(RowSpool, ACutTailIsLeftOutAndReportedAndTheLimitRefusesRowsBeyondIt) {
     EXPECT_EQ(DrainAll(spool), expected);
 
     // A file that is no spool at all is set aside whole, never read as rows.
-    WriteWholeFile(path, "not a spool");
-    RowSpool other(path, 1 << 20);
+    const std::string otherPath = installation.LogFolder() + "other.spool";
+    WriteWholeFile(otherPath, "not a spool");
+    RowSpool other(otherPath, 1 << 20);
     EXPECT_EQ(other.Open().brokenBytes, 11U);
     EXPECT_TRUE(other.Empty());
-    EXPECT_EQ(ReadWholeFile(path + ".broken"), "not a spool");
+    EXPECT_EQ(ReadWholeFile(otherPath + ".broken"), "not a spool");
 }
 
 }  // namespace
