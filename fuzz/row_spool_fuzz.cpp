@@ -17,11 +17,19 @@
 
 namespace {
 
+// A folder of the run's own, removed when the fuzzer exits.
+struct SpoolFolder {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("row_spool_fuzz_" + std::to_string(::getpid()));
+    ~SpoolFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
 const std::string& SpoolPath() {
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("row_spool_fuzz_" + std::to_string(::getpid())) /
-         "syslog_rows.spool")
-            .string();
+    static const SpoolFolder folder;
+    static const std::string path = (folder.path / "syslog_rows.spool").string();
     return path;
 }
 
