@@ -470,6 +470,14 @@ class PrivateServer:
             self.process.send_signal(signal.SIGTERM)
             self.process.wait(STOP_PATIENCE)
 
+    def stall(self, seconds):
+        """A session that holds the global read lock: the server answers but every insert
+        waits, as on a server that falls behind."""
+        return subprocess.Popen(
+            ["mariadb", "--no-defaults", "-uroot", f"--socket={self.folder}/socket", "-e",
+             f"FLUSH TABLES WITH READ LOCK; SELECT SLEEP({seconds:.0f})"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
     def sql(self, statement, database=""):
         command = ["mariadb", "--no-defaults", "-N", "-B", "-uroot", f"--socket={self.folder}/socket"]
         if database:
@@ -508,22 +516,31 @@ def run_outage(args):
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         peak = 0.0
         stopped_at = returned_at = None
+        staller = None
         outage_begins = (args.outage_seconds - args.outage_length) / 2
         while sender.poll() is None:
             elapsed = time.monotonic() - started
             if stopped_at is None and args.outage_length > 0 and elapsed >= outage_begins:
-                server.stop()
+                if args.outage_kind == "stall":
+                    staller = server.stall(args.outage_length)
+                else:
+                    server.stop()
                 stopped_at = time.monotonic()
-                log(f"outage: server stopped at {elapsed:.1f}s")
+                log(f"outage: server {args.outage_kind} at {elapsed:.1f}s")
             if (stopped_at is not None and returned_at is None
                     and time.monotonic() - stopped_at >= args.outage_length):
-                server.start()
+                if args.outage_kind == "stall":
+                    staller.wait()
+                else:
+                    server.start()
                 returned_at = time.monotonic()
                 log(f"outage: server back at {returned_at - started:.1f}s")
             peak = max(peak, resident_mb(receiver.process.pid) or 0)
             time.sleep(0.2)
         if returned_at is None:
-            if stopped_at is not None:
+            if stopped_at is not None and args.outage_kind == "stall":
+                staller.wait()
+            elif stopped_at is not None:
                 server.start()
             returned_at = time.monotonic()
         output, _ = sender.communicate()
@@ -561,7 +578,8 @@ def run_outage(args):
         catch_up = "not caught up" if caught_up is None else f"{caught_up - returned_at:.1f}s"
         after = "the server's return" if stopped_at else "the last send"
         log(f"private  file+table asked {args.outage_rate:.0f}/s sent {sent} at"
-            f" {float(report['rate']):.0f}/s in {float(report['seconds']):.1f}s, server stopped"
+            f" {float(report['rate']):.0f}/s in {float(report['seconds']):.1f}s, server"
+            f" {args.outage_kind if args.outage_length else 'kept'}"
             f" {args.outage_length:.0f}s: file {in_file}/{sent} table {rows}/{sent}"
             f" (distinct {distinct}) caught up {catch_up} after {after},"
             f" peak rss {peak:.0f} MB, rows failed for a full spool {spool_full}")
@@ -641,6 +659,9 @@ def main():
                              " plus table on a server of its own stopped in the middle)")
     parser.add_argument("--outage-rate", type=float, default=20000)
     parser.add_argument("--outage-seconds", type=float, default=60)
+    parser.add_argument("--outage-kind", choices=("stop", "stall"), default="stop",
+                        help="stop the server, or let it answer but hold every insert (the"
+                             " global read lock)")
     parser.add_argument("--outage-length", type=float, default=20,
                         help="seconds the server is stopped, in the middle of the send; 0: it"
                              " keeps running, the plain file plus table case on a server of its"
