@@ -5,8 +5,9 @@
 
 #include <mariadb/mysqld_error.h>
 
+#include "engine/storage/row_connection_cache.h"
 #include "engine/storage/server_outage.h"
-#include "engine/storage/thread_db_mysql_execute_for_syslog.h"
+#include "engine/storage/syslog_insert_statements.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/text_trimming.h"
 

@@ -20,39 +20,12 @@ namespace trevalon {
 namespace {
 
 constexpr std::string_view kReceiverHead = kSyslogInsertHead;
-constexpr std::string_view kRetryHead =
-    "INSERT INTO syslog (syslog_datetime,ip,facility,severity,msg) VALUES ";
 constexpr std::string_view kPassed = "Passed";
 constexpr std::string_view kFailed = "Failed";
 constexpr std::string_view kInsertOperation = "Insert";
 constexpr std::string_view kSyslogTable = "syslog";
 constexpr std::string_view kBoundInsert =
     "insert into syslog (syslog_datetime,ip,facility,severity,msg) values (?,?,?,?,?)";
-
-// The four values are escaped; the message comes quoted already. Built in one buffer: every
-// received message makes one.
-std::string InsertStatement(std::string_view head, std::string_view time, std::string_view source,
-                            std::string_view facility, std::string_view severity,
-                            std::string_view messageQuote, std::string_view message) {
-    std::string statement;
-    statement.reserve(head.size() + time.size() + source.size() + facility.size() +
-                      severity.size() + message.size() + 16 + source.size() / 4);
-    statement += head;
-    statement += '(';
-    AppendSqlQuoted(statement, time);
-    statement += ',';
-    AppendSqlQuoted(statement, source);
-    statement += ',';
-    AppendSqlQuoted(statement, facility);
-    statement += ',';
-    AppendSqlQuoted(statement, severity);
-    statement += ',';
-    statement += messageQuote;
-    statement += message;
-    statement += messageQuote;
-    statement += ')';
-    return statement;
-}
 
 bool Unreachable(const std::exception& error) {
     const auto* databaseError = dynamic_cast<const DatabaseError*>(&error);
@@ -67,17 +40,6 @@ void RequireDriver(const std::string& path) {
 }
 
 }  // namespace
-
-std::string BuildSyslogInsertStatement(const SyslogRecord& record,
-                                       std::string_view escapedContent) {
-    return InsertStatement(kReceiverHead, record.TimeStamp, record.Source, record.FacilityName,
-                           record.SeverityName, "\"", escapedContent);
-}
-
-std::string CleanedSyslogInsertStatement(const HeldRow& row, MessageCleaning mode) {
-    return InsertStatement(kRetryHead, row.time, row.source, row.facility, row.severity, {},
-                           SqlQuoted(CleanSyslogMessage(row.message, mode)));
-}
 
 ThreadDBMySQLExecuteForSysLog::ThreadDBMySQLExecuteForSysLog(
     std::string operationName, std::string host, std::string port, std::string databaseName,
@@ -216,8 +178,7 @@ bool ThreadDBMySQLExecuteForSysLog::IsReceiversStatement() const {
     if (builtHere_) {
         return true;
     }
-    const std::string values =
-        InsertStatement({}, time_, source_, facility_, severity_, "\"", message_);
+    const std::string values = SyslogInsertValues(time_, source_, facility_, severity_, message_);
     return statement_.size() == kReceiverHead.size() + values.size() &&
            statement_.starts_with(kReceiverHead) && statement_.ends_with(values);
 }

@@ -15,6 +15,7 @@
 #include "engine/storage/row_connection_caches.h"
 #include "engine/storage/row_spool.h"
 #include "engine/storage/syslog_escaping.h"
+#include "engine/storage/syslog_insert_statements.h"
 #include "foundation/engine_settings.h"
 #include "foundation/syslog_vocabulary.h"
 
@@ -31,19 +32,6 @@ enum class RowConnectionMode {
     // no worker thread.
     kCombinedInserts,
 };
-
-// How the receivers' statement begins; its values follow.
-inline constexpr std::string_view kSyslogInsertHead =
-    "insert into syslog (syslog_datetime,ip,facility,severity,msg) values ";
-
-// The receivers' statement for one message: "insert into syslog (syslog_datetime,ip,facility,
-// severity,msg) values (" with TimeStamp, Source, FacilityName, SeverityName and the escaped
-// Content in double quotes, separated by commas, then ")". The four values are escaped so that
-// nothing in them ends their quotes; the Content must already be escaped (EscapeSyslogContent).
-std::string BuildSyslogInsertStatement(const SyslogRecord& record, std::string_view escapedContent);
-
-// The statement of a retry for a held row, with its message cleaned the given way.
-std::string CleanedSyslogInsertStatement(const HeldRow& row, MessageCleaning mode);
 
 // Stores one received message in table syslog. The first attempt runs the receiver's
 // statement; when the server refuses it, two more follow with the message cleaned in mode 1 and
