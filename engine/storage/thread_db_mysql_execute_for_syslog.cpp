@@ -91,7 +91,7 @@ void ThreadDBMySQLExecuteForSysLog::Execute() {
     }
 }
 
-bool ThreadDBMySQLExecuteForSysLog::JoinedHeldRows() {
+bool ThreadDBMySQLExecuteForSysLog::JoinHeldRows() {
     RowOutageHold& hold = caches_.Hold();
     if (!hold.Holding()) {
         return false;
@@ -101,20 +101,21 @@ bool ThreadDBMySQLExecuteForSysLog::JoinedHeldRows() {
         return false;
     }
     RecordHold(outcome, {});
+    return true;
+}
+
+bool ThreadDBMySQLExecuteForSysLog::JoinedHeldRows() {
+    if (!JoinHeldRows()) {
+        return false;
+    }
     End();
     return true;
 }
 
 bool ThreadDBMySQLExecuteForSysLog::JoinedHeldRowsOnArrival() {
-    RowOutageHold& hold = caches_.Hold();
-    if (!hold.Holding()) {
+    if (!JoinHeldRows()) {
         return false;
     }
-    const RowOutageHold::Outcome outcome = hold.JoinHeld(AsHeldRow());
-    if (outcome == RowOutageHold::Outcome::kNotHeld) {
-        return false;
-    }
-    RecordHold(outcome, {});
     if (!Succeeded()) {
         WriteDiagnostic(FailureLine(), kLevelError);
     }

@@ -78,7 +78,9 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     void BindValues();
     // Whether the statement is the receivers' statement for the job's values.
     bool IsReceiversStatement() const;
-    // True when the row joined the rows held until the server takes rows again.
+    // While rows are held, adds the row to them and records the outcome; false otherwise.
+    bool JoinHeldRows();
+    // The same, and the run ends when the row joined them.
     bool JoinedHeldRows();
     // True when the shared connections took the row to store it with others.
     bool Submitted();
