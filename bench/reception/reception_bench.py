@@ -490,6 +490,11 @@ class PrivateServer:
                 f"DBPassword={self.password}\n")
 
 
+def held_stores(receiver):
+    """How often the receiver logged that every row it held was stored."""
+    return receiver.diagnostic_log().count("takes rows again")
+
+
 def free_tcp_port():
     with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as probe:
         probe.bind(("127.0.0.1", 0))
@@ -517,6 +522,8 @@ def run_outage(args):
         peak = 0.0
         stopped_at = returned_at = None
         staller = None
+        held_done = None
+        ends_before = 0
         outage_begins = (args.outage_seconds - args.outage_length) / 2
         while sender.poll() is None:
             elapsed = time.monotonic() - started
@@ -534,7 +541,11 @@ def run_outage(args):
                 else:
                     server.start()
                 returned_at = time.monotonic()
+                ends_before = held_stores(receiver)
                 log(f"outage: server back at {returned_at - started:.1f}s")
+            if (returned_at is not None and held_done is None
+                    and held_stores(receiver) > ends_before):
+                held_done = time.monotonic()
             peak = max(peak, resident_mb(receiver.process.pid) or 0)
             time.sleep(0.2)
         if returned_at is None:
@@ -561,6 +572,8 @@ def run_outage(args):
             if now_rows != rows:
                 changed = time.monotonic()
             rows = now_rows
+            if stopped_at and held_done is None and held_stores(receiver) > ends_before:
+                held_done = time.monotonic()
             if rows >= sent:
                 caught_up = time.monotonic()
                 break
@@ -577,6 +590,8 @@ def run_outage(args):
         spool_full = sum("Row Spool Full" in line for line in lines)
         catch_up = "not caught up" if caught_up is None else f"{caught_up - returned_at:.1f}s"
         after = "the server's return" if stopped_at else "the last send"
+        if stopped_at and held_done:
+            after += f", the rows held during the outage {held_done - returned_at:.1f}s after it"
         log(f"private  file+table asked {args.outage_rate:.0f}/s sent {sent} at"
             f" {float(report['rate']):.0f}/s in {float(report['seconds']):.1f}s, server"
             f" {args.outage_kind if args.outage_length else 'kept'}"
