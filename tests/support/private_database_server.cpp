@@ -117,7 +117,8 @@ void PrivateDatabaseServer::Start() {
         ::_exit(127);
     }
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (!PortAnswers(port_)) {
+    // Its socket proves that this server, not another process on the port, answers.
+    while (!std::filesystem::exists(folder_ + "/socket") || !PortAnswers(port_)) {
         int status = 0;
         if (::waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
