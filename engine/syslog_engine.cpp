@@ -5,12 +5,38 @@
 #include "engine/pool/thread_pool_manager.h"
 #include "engine/storage/configuration_loaders.h"
 #include "engine/storage/house_keeping.h"
+#include "engine/storage/server_outage.h"
 #include "engine/storage/thread_db_mysql_execute_for_syslog.h"
+#include "foundation/app_paths.h"
 #include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/program_end.h"
 #include "foundation/settings_file.h"
 
 namespace trevalon {
+namespace {
+
+constexpr std::string_view kDatabaseAwaitedLine =
+    "MySQL server cannot be reached; reception starts without it and the database start-up "
+    "follows when it answers.";
+
+// Whether the server answers at all, whatever it says: a quiet try, since the start-up logs
+// its own failures once it runs.
+bool ServerAnswers(const EngineSettings& settings) {
+    DatabaseConnection probe;
+    try {
+        probe.Connect(ConnectionParameters{settings.Database.Host,
+                                           settings.Database.Port,
+                                           settings.Database.DBUsername,
+                                           settings.Database.DBPassword,
+                                           {}});
+    } catch (const DatabaseError& error) {
+        return !ServerUnreachable(error);
+    }
+    return true;
+}
+
+}  // namespace
 
 SyslogEngine::SyslogEngine(OwnerLoop& owner, EngineSettings settings, PipelineVariant variant,
                            EngineTimings timings, std::string databaseName)
@@ -32,6 +58,7 @@ SyslogEngine::SyslogEngine(OwnerLoop& owner, EngineSettings settings, PipelineVa
 SyslogEngine::~SyslogEngine() {
     Shutdown();
     owner_.StopTimer(timerInit_);
+    owner_.StopTimer(timerDatabase_);
     owner_.StopTimer(timer_);
     owner_.StopTimer(timerHouseKeep_);
     owner_.StopTimer(timerRepeatSummaries_);
@@ -61,28 +88,48 @@ void SyslogEngine::SetObserver(EngineObserver* observer) {
     observer_ = observer;
 }
 
-bool SyslogEngine::Bootstrap() {
+bool SyslogEngine::Bootstrap(bool awaitServer) {
     EngineSettings loaded = *settings_.Current();
     LoadSettings(loaded);
     PublishSettings(std::move(loaded));
-    std::chrono::milliseconds initDelay = timings_.init;
-    if (dataModule_.ConnectDatabase(false)) {
-        dataModule_.CreateMissingTables();
-        WriteDiagnostic(catalogue::kApplicationStarts, kLevelInfo);
-    } else if (dataModule_.ConnectDatabase(true)) {
-        dataModule_.CreateDatabase();
-        initDelay = timings_.initAfterNewDatabase;
-        WriteDiagnostic(catalogue::kApplicationStarts, kLevelInfo);
-    } else {
+    const DatabaseStart start = PrepareDatabase();
+    if (start == DatabaseStart::kRefused ||
+        (start == DatabaseStart::kUnreachable && !awaitServer)) {
         WriteDiagnostic(catalogue::kProvideValidCredentials, kLevelInfo);
         return false;
     }
-    // Repeating until it succeeds once: a failed initialisation runs again at the next tick.
-    timerInit_ = owner_.StartTimer(initDelay, TimerMode::kRepeating, [this] { TimerInitTimer(); });
+    if (start == DatabaseStart::kUnreachable) {
+        WriteDiagnostic(kDatabaseAwaitedLine, kLevelWarning);
+        databaseAwaited_ = true;
+    }
+    ArmInitialisation(start);
     return true;
 }
 
-void SyslogEngine::Initialise() {
+SyslogEngine::DatabaseStart SyslogEngine::PrepareDatabase() {
+    if (dataModule_.ConnectDatabase(false)) {
+        dataModule_.CreateMissingTables();
+        WriteDiagnostic(catalogue::kApplicationStarts, kLevelInfo);
+        return DatabaseStart::kReady;
+    }
+    if (dataModule_.ConnectDatabase(true)) {
+        dataModule_.CreateDatabase();
+        WriteDiagnostic(catalogue::kApplicationStarts, kLevelInfo);
+        return DatabaseStart::kCreated;
+    }
+    return dataModule_.ServerUnreachable() && !dataModule_.CredentialsRefused()
+               ? DatabaseStart::kUnreachable
+               : DatabaseStart::kRefused;
+}
+
+void SyslogEngine::ArmInitialisation(DatabaseStart start) {
+    const std::chrono::milliseconds delay =
+        start == DatabaseStart::kCreated ? timings_.initAfterNewDatabase : timings_.init;
+    // Repeating until it succeeds once: a failed initialisation runs again at the next tick.
+    timerInit_ = owner_.StartTimer(delay, TimerMode::kRepeating, [this] { TimerInitTimer(); });
+}
+
+void SyslogEngine::PrepareReception() {
     const SettingsSnapshot settings = settings_.Current();
     if (!pool_) {
         auto pool = std::make_unique<TOrlThreadPoolManager>(owner_);
@@ -100,16 +147,30 @@ void SyslogEngine::Initialise() {
         dispatcher_ = std::move(dispatcher);
         pool_ = std::move(pool);
     }
+    if (settings->DbBackup.Enable) {
+        rowConnections_.Hold().Start(
+            ConnectionParameters{settings->Database.Host, settings->Database.Port,
+                                 settings->Database.DBUsername, settings->Database.DBPassword,
+                                 dataModule_.DatabaseName()},
+            DriverLibraryPath(settings->AppPath), RowSpoolPath(settings->LogFolder),
+            static_cast<std::uint64_t>(settings->DbBackup.SpoolLimitMB) * 1024 * 1024);
+    }
+}
+
+void SyslogEngine::Initialise() {
+    const SettingsSnapshot settings = settings_.Current();
+    PrepareReception();
     DatabaseConnection& connection = dataModule_.Connection();
     LoadAlarmMethods(connection, configuration_);
     LoadRulesAndContacts(connection, configuration_);
     if (settings->DbBackup.Enable) {
         WarmUpSyslogRowConnections(*settings, rowConnections_);
     }
-    if (settings->System.InitStart) {
-        StartReceivers();
-    } else {
+    if (!settings->System.InitStart) {
         StopReceivers();
+    } else if (!reception_.UdpListenerActive() && !reception_.TcpListenerActive()) {
+        // Not yet started while the start-up waited for the server.
+        StartReceivers();
     }
 }
 
@@ -183,13 +244,50 @@ void SyslogEngine::Shutdown() {
     pipeline_.reset();
     pool_.reset();
     dispatcher_.reset();
+    // Last: every row job has ended, so no row is held after the rows in memory went to the
+    // spool.
+    rowConnections_.Hold().Stop();
 }
 
 void SyslogEngine::TimerInitTimer() {
+    if (databaseAwaited_) {
+        // Reception runs without the configuration; the rows are held until the server answers.
+        owner_.StopTimer(timerInit_);
+        timerInit_ = 0;
+        PrepareReception();
+        if (settings_.Current()->System.InitStart) {
+            StartReceivers();
+        }
+        timerDatabase_ = owner_.StartTimer(timings_.databaseRetry, TimerMode::kRepeating,
+                                           [this] { TimerDatabaseTimer(); });
+        return;
+    }
     Initialise();
     scheduleArmed_ = true;
     owner_.StopTimer(timerInit_);
     timerInit_ = 0;
+}
+
+void SyslogEngine::TimerDatabaseTimer() {
+    if (!ServerAnswers(*settings_.Current())) {
+        return;
+    }
+    owner_.StopTimer(timerDatabase_);
+    timerDatabase_ = 0;
+    const DatabaseStart start = PrepareDatabase();
+    if (start == DatabaseStart::kUnreachable) {
+        // Gone again before the start-up was through.
+        timerDatabase_ = owner_.StartTimer(timings_.databaseRetry, TimerMode::kRepeating,
+                                           [this] { TimerDatabaseTimer(); });
+        return;
+    }
+    if (start == DatabaseStart::kRefused) {
+        WriteDiagnostic(catalogue::kProvideValidCredentials, kLevelInfo);
+        RequestProgramEnd(catalogue::kProvideValidCredentials);
+        return;
+    }
+    databaseAwaited_ = false;
+    ArmInitialisation(start);
 }
 
 void SyslogEngine::TimerTimer() {

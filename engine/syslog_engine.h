@@ -30,6 +30,8 @@ struct EngineTimings {
     std::chrono::milliseconds houseKeeping{3600000};
     // How often the repeat windows of the rules are looked at for summaries that are due.
     std::chrono::milliseconds repeatSummaries{1000};
+    // How often a start-up that found no server asks it again.
+    std::chrono::milliseconds databaseRetry{5000};
 };
 
 // The engine both programs run: it owns every part (settings, configuration cache, delivery
@@ -62,7 +64,10 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
     // ready (the tables that are missing, or the whole database when it does not exist) and
     // arms the initialisation, which runs after a few seconds and again at every tick until it
     // succeeded once. False, after logging why, when no connection could be made.
-    bool Bootstrap();
+    // With `awaitServer`, a server that cannot be reached (not one that refuses the account) does
+    // not fail the start-up: the initialisation then starts reception without the database, rows
+    // are held, and the database start-up and the configuration follow when the server answers.
+    bool Bootstrap(bool awaitServer = false);
     // After a false Bootstrap: whether the server refused the account, which only a person can
     // mend.
     bool CredentialsRefused() const { return dataModule_.CredentialsRefused(); }
@@ -111,6 +116,13 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
     void OnStreamMessage(std::string_view message, const std::string& peerAddress) override;
     void OnBurst(BurstEvent event) override;
 
+    enum class DatabaseStart { kReady, kCreated, kUnreachable, kRefused };
+    // Connects the data module and makes the database and its tables ready.
+    DatabaseStart PrepareDatabase();
+    void ArmInitialisation(DatabaseStart start);
+    // The pool, the dispatcher and the pipeline (once), and the hold of rows for outages.
+    void PrepareReception();
+    void TimerDatabaseTimer();
     void TimerInitTimer();
     void TimerTimer();
     void TimerHouseKeepTimer();
@@ -135,7 +147,9 @@ class SyslogEngine final : public ScheduledReception, private SyslogMessageSink 
     TimerId timer_ = 0;
     TimerId timerHouseKeep_ = 0;
     TimerId timerRepeatSummaries_ = 0;
+    TimerId timerDatabase_ = 0;
     bool scheduleArmed_ = false;
+    bool databaseAwaited_ = false;
     bool shutDown_ = false;
     // Tasks posted to the owner loop run only while the engine exists.
     std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);

@@ -54,6 +54,8 @@ struct EngineSettings {
         int HouseKeepDay = 7;
         // Open connections the row inserts share, so a burst never exceeds the server's limit.
         int Connections = 8;
+        // Megabytes the spool of rows held while the server cannot be reached may grow to.
+        int SpoolLimitMB = 1024;
     };
     struct AlarmingSection {
         int NoConcurrentAlarm = 500;

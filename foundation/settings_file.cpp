@@ -88,6 +88,7 @@ void VisitKeys(Settings& s, const Visitor& v) {
     v.Text("SysLog DB Backup", "Type", s.DbBackup.Type);
     v.Integer("SysLog DB Backup", "HouseKeepDay", s.DbBackup.HouseKeepDay, Correction::kPositive);
     v.Integer("SysLog DB Backup", "Connections", s.DbBackup.Connections, Correction::kPositive);
+    v.Integer("SysLog DB Backup", "SpoolLimitMB", s.DbBackup.SpoolLimitMB, Correction::kPositive);
     v.Integer("Alarming", "NoConcurrentAlarm", s.Alarming.NoConcurrentAlarm, Correction::kPositive);
     v.Integer("Alarming", "NoQueuingAlarm", s.Alarming.NoQueuingAlarm, Correction::kPositive);
     v.Integer("Alarming", "QueningSecond", s.Alarming.QueningSecond, Correction::kPositive);

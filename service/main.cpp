@@ -55,7 +55,11 @@ int Run(const ServiceCommandLine& line) {
     loop.Run();
     service.ServiceStop();
     service.ServiceDestroy();
-    return ProgramEndRequested() ? kFailed : 0;
+    if (!ProgramEndRequested()) {
+        return 0;
+    }
+    // The account may have been refused only once the server answered, after a start without it.
+    return service.Engine().CredentialsRefused() ? kRefused : kFailed;
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ TTrevalon::~TTrevalon() {
 }
 
 bool TTrevalon::ServiceCreate() {
-    return engine_.Bootstrap();
+    return engine_.Bootstrap(true);
 }
 
 void TTrevalon::ServiceStart() {

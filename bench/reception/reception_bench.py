@@ -140,7 +140,8 @@ class Receiver:
 class Trevalon(Receiver):
     name = "trevalon"
 
-    def __init__(self, folder, port, table, installation, command=None, environment=None):
+    def __init__(self, folder, port, table, installation, command=None, environment=None,
+                 database=""):
         super().__init__(folder, port, table)
         for sub in ("conf", "log", "dll", "help", "xdg/varnholt"):
             os.makedirs(os.path.join(folder, sub), exist_ok=True)
@@ -153,6 +154,7 @@ class Trevalon(Receiver):
         settings = f"[System]\nSysLogPort={port}\nVersionCheckURL=\n"
         if not table:
             settings += "[SysLog DB Backup]\nEnable=0\n"
+        settings += database
         with open(os.path.join(folder, "conf", "SysInit.ini"), "w") as ini:
             ini.write(settings)
         with open(os.path.join(folder, "help", "index.htm"), "w") as index:
@@ -427,6 +429,185 @@ def run_once(args, kind, table, rate, seconds, number, stall=False):
     return result
 
 
+class PrivateServer:
+    """A mariadbd of the benchmark's own (data folder, socket, loopback port), so that it can be
+    stopped and started without touching the machine's shared server."""
+
+    user = "trevalon_bench"
+    password = "bench-pw"
+
+    def __init__(self, folder):
+        self.folder = folder
+        self.port = free_tcp_port()
+        self.process = None
+        subprocess.run(["mariadb-install-db", "--no-defaults", "--user=root",
+                        "--auth-root-authentication-method=normal", "--skip-test-db",
+                        f"--datadir={folder}/data"], check=True, capture_output=True)
+        self.start()
+        self.sql(f"CREATE USER '{self.user}'@'127.0.0.1' IDENTIFIED BY '{self.password}';"
+                 f" GRANT ALL ON *.* TO '{self.user}'@'127.0.0.1';")
+
+    def start(self):
+        self.process = subprocess.Popen(
+            ["/usr/sbin/mariadbd", "--no-defaults", "--user=root", f"--datadir={self.folder}/data",
+             f"--socket={self.folder}/socket", f"--port={self.port}", "--bind-address=127.0.0.1",
+             f"--log-error={self.folder}/error.log", f"--pid-file={self.folder}/pid",
+             "--skip-name-resolve", "--skip-log-bin", "--innodb-buffer-pool-size=256M",
+             "--max-connections=200"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + READY_PATIENCE
+        while True:
+            try:
+                socket.create_connection(("127.0.0.1", self.port), 1).close()
+                return
+            except OSError:
+                if self.process.poll() is not None or time.monotonic() > deadline:
+                    raise RuntimeError("the private mariadbd did not start")
+                time.sleep(0.05)
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.send_signal(signal.SIGTERM)
+            self.process.wait(STOP_PATIENCE)
+
+    def stall(self, seconds):
+        """A session that holds the global read lock: the server answers but every insert
+        waits, as on a server that falls behind."""
+        return subprocess.Popen(
+            ["mariadb", "--no-defaults", "-uroot", f"--socket={self.folder}/socket", "-e",
+             f"FLUSH TABLES WITH READ LOCK; SELECT SLEEP({seconds:.0f})"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def sql(self, statement, database=""):
+        command = ["mariadb", "--no-defaults", "-N", "-B", "-uroot", f"--socket={self.folder}/socket"]
+        if database:
+            command.append(database)
+        return subprocess.run(command + ["-e", statement], check=True, capture_output=True,
+                              text=True).stdout.strip()
+
+    def settings(self):
+        return (f"[Database]\nHost=127.0.0.1\nPort={self.port}\nDBUsername={self.user}\n"
+                f"DBPassword={self.password}\n")
+
+
+def held_stores(receiver):
+    """How often the receiver logged that every row it held was stored."""
+    return receiver.diagnostic_log().count("takes rows again")
+
+
+def free_tcp_port():
+    with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def run_outage(args):
+    """File plus table at one rate while the receiver's own server is stopped in the middle of
+    the send and started again: rows stored of sent, the catch-up after the server's return,
+    and the receiver's peak resident memory."""
+    folder = tempfile.mkdtemp(prefix="reception-outage-", dir=args.work)
+    server = PrivateServer(os.path.join(folder, "server"))
+    receiver = None
+    try:
+        port = free_udp_port()
+        receiver = Trevalon(os.path.join(folder, "trevalon"), port, True, args.installation,
+                            database=server.settings())
+        count = int(args.outage_rate * args.outage_seconds)
+        host = f"o{os.getpid()}"
+        marker = f"m{os.getpid()}o"
+        started = time.monotonic()
+        sender = subprocess.Popen(
+            [args.sender, "127.0.0.1", str(port), str(count), str(args.outage_rate), host, marker],
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        peak = 0.0
+        stopped_at = returned_at = None
+        staller = None
+        held_done = None
+        ends_before = 0
+        outage_begins = (args.outage_seconds - args.outage_length) / 2
+        while sender.poll() is None:
+            elapsed = time.monotonic() - started
+            if stopped_at is None and args.outage_length > 0 and elapsed >= outage_begins:
+                if args.outage_kind == "stall":
+                    staller = server.stall(args.outage_length)
+                else:
+                    server.stop()
+                stopped_at = time.monotonic()
+                log(f"outage: server {args.outage_kind} at {elapsed:.1f}s")
+            if (stopped_at is not None and returned_at is None
+                    and time.monotonic() - stopped_at >= args.outage_length):
+                if args.outage_kind == "stall":
+                    staller.wait()
+                else:
+                    server.start()
+                returned_at = time.monotonic()
+                ends_before = held_stores(receiver)
+                log(f"outage: server back at {returned_at - started:.1f}s")
+            if (returned_at is not None and held_done is None
+                    and held_stores(receiver) > ends_before):
+                held_done = time.monotonic()
+            peak = max(peak, resident_mb(receiver.process.pid) or 0)
+            time.sleep(0.2)
+        if returned_at is None:
+            if stopped_at is not None and args.outage_kind == "stall":
+                staller.wait()
+            elif stopped_at is not None:
+                server.start()
+            returned_at = time.monotonic()
+        output, _ = sender.communicate()
+        report = dict(field.split("=", 1) for field in output.split())
+        sent = int(report["sent"])
+        counter = LineCounter(receiver.file_pattern())
+        rows = 0
+        caught_up = None
+        changed = time.monotonic()
+        deadline = time.monotonic() + args.drain
+        while time.monotonic() < deadline:
+            peak = max(peak, resident_mb(receiver.process.pid) or 0)
+            try:
+                now_rows = int(server.sql(f"select count(*) from syslog where ip='{host}'",
+                                          "trevalon"))
+            except subprocess.CalledProcessError:
+                now_rows = rows
+            if now_rows != rows:
+                changed = time.monotonic()
+            rows = now_rows
+            if stopped_at and held_done is None and held_stores(receiver) > ends_before:
+                held_done = time.monotonic()
+            if rows >= sent:
+                caught_up = time.monotonic()
+                break
+            if time.monotonic() - changed > args.quiet:
+                break
+            time.sleep(POLL_SECONDS)
+        in_file = counter.count()
+        counter.close()
+        distinct = int(server.sql(f"select count(distinct msg) from syslog where ip='{host}'",
+                                  "trevalon"))
+        lines = receiver.diagnostic_log().splitlines()
+        outage_lines = [line for line in lines
+                        if "cannot take rows" in line or "takes rows again" in line]
+        spool_full = sum("Row Spool Full" in line for line in lines)
+        catch_up = "not caught up" if caught_up is None else f"{caught_up - returned_at:.1f}s"
+        after = "the server's return" if stopped_at else "the last send"
+        if stopped_at and held_done:
+            after += f", the rows held during the outage {held_done - returned_at:.1f}s after it"
+        log(f"private  file+table asked {args.outage_rate:.0f}/s sent {sent} at"
+            f" {float(report['rate']):.0f}/s in {float(report['seconds']):.1f}s, server"
+            f" {args.outage_kind if args.outage_length else 'kept'}"
+            f" {args.outage_length:.0f}s: file {in_file}/{sent} table {rows}/{sent}"
+            f" (distinct {distinct}) caught up {catch_up} after {after},"
+            f" peak rss {peak:.0f} MB, rows failed for a full spool {spool_full}")
+        for line in outage_lines[:6]:
+            log("  " + line)
+    finally:
+        if receiver:
+            receiver.stop()
+        server.stop()
+        if not args.keep:
+            shutil.rmtree(folder, ignore_errors=True)
+
+
 def describe(result):
     def number(value):
         return "-" if value is None else f"{value:.1f}"
@@ -489,7 +670,17 @@ def main():
                         help="trevalon, manager, rsyslog (kernel default buffer), rsyslog-<size>")
     parser.add_argument("--modes", default="file,file+table",
                         help="file, file+table, file+stalled-table (the table's server holds"
-                             " every insert for the whole send)")
+                             " every insert for the whole send), outage (trevalon only, file"
+                             " plus table on a server of its own stopped in the middle)")
+    parser.add_argument("--outage-rate", type=float, default=20000)
+    parser.add_argument("--outage-seconds", type=float, default=60)
+    parser.add_argument("--outage-kind", choices=("stop", "stall"), default="stop",
+                        help="stop the server, or let it answer but hold every insert (the"
+                             " global read lock)")
+    parser.add_argument("--outage-length", type=float, default=20,
+                        help="seconds the server is stopped, in the middle of the send; 0: it"
+                             " keeps running, the plain file plus table case on a server of its"
+                             " own")
     parser.add_argument("--file-rates", default="25000,50000,75000,100000,125000,150000,0",
                         help="rates per second to climb for file only; 0 = the sender's limit")
     parser.add_argument("--table-rates", default="5000,10000,15000,20000,30000,40000,60000")
@@ -514,6 +705,9 @@ def main():
     number = [0]
     try:
         for mode in modes:
+            if mode == "outage":
+                run_outage(args)
+                continue
             stall = mode == "file+stalled-table"
             table = mode == "file+table" or stall
             rates = [float(rate) for rate in

@@ -171,7 +171,8 @@ void AlarmDispatcher::OnWorkItemDone(TOrlThreadPoolManager&, TOrlTPWorkItem& ite
     }
     try {
         const bool completed = item.Status() == WorkItemStatus::Completed;
-        const bool failed = !completed || !delivery->Succeeded();
+        const bool kept = item.Status() == WorkItemStatus::Rejected && delivery->KeptAfterRefusal();
+        const bool failed = !kept && (!completed || !delivery->Succeeded());
         if (failed) {
             WriteDiagnostic(delivery->FailureLine(), kLevelError);
         }

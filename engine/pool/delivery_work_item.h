@@ -44,6 +44,9 @@ class DeliveryWorkItem : public TOrlTPWorkItem {
     virtual std::string FailureLine() const;
     // Frees the texts once the completion has been handled; a class holding more overrides it.
     virtual void ReleaseTexts();
+    // Owner thread, when the pool turned the item away unrun: true when the item keeps its work
+    // for later instead, so that nothing failed.
+    virtual bool KeptAfterRefusal() { return false; }
 
   protected:
     DeliveryWorkItem(std::string_view failureTitle, DeliveryKind kind, bool succeeded = false,

@@ -176,8 +176,12 @@ void MessagePipeline::Process(const EngineSettings& settings, SyslogRecord recor
     }
     if (settings.DbBackup.Enable) {
         Guarded(codes.row, [&] {
-            parts_.pool.QueueWorkItem(
-                MakeSyslogRowJob(settings, parts_.rowConnections, record, variant_.escaping));
+            auto job = MakeSyslogRowJob(settings, parts_.rowConnections, record, variant_.escaping);
+            // While rows are held, this thread adds the row to them, so that they keep the order
+            // of arrival that parallel workers would not.
+            if (!job->JoinedHeldRowsOnArrival()) {
+                parts_.pool.QueueWorkItem(std::move(job));
+            }
         });
     }
 

@@ -109,7 +109,8 @@ struct DatabaseConnection::Impl {
         if (ConnectionLost(code)) {
             Close();
         }
-        throw DatabaseError(text.empty() ? "Unknown database error " + std::to_string(code) : text);
+        throw DatabaseError(text.empty() ? "Unknown database error " + std::to_string(code) : text,
+                            code);
     }
 
     MYSQL_STMT* Prepared(std::string_view statement) {
@@ -131,7 +132,8 @@ struct DatabaseConnection::Impl {
 
     MYSQL* Require() {
         if (handle == nullptr) {
-            throw DatabaseError("Not connected to the database server");
+            // Only a lost connection leaves a used handle closed.
+            throw DatabaseError("Not connected to the database server", CR_SERVER_GONE_ERROR);
         }
         RegisterClientThread(*library);
         return handle;
@@ -143,7 +145,8 @@ struct DatabaseConnection::Impl {
         if (ConnectionLost(code)) {
             Close();
         }
-        throw DatabaseError(text.empty() ? "Unknown database error " + std::to_string(code) : text);
+        throw DatabaseError(text.empty() ? "Unknown database error " + std::to_string(code) : text,
+                            code);
     }
 
     // Sends one statement; the caller collects its result.

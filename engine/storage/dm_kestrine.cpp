@@ -4,6 +4,7 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "engine/storage/server_outage.h"
 #include "foundation/app_paths.h"
 #include "foundation/catalogue.h"
 #include "foundation/diagnostic_log.h"
@@ -76,9 +77,11 @@ bool TDMKestrine::ConnectDatabase(bool serverLevel) {
         WriteDiagnostic(WithErrorText(catalogue::kCannotConnectDatabase, error.what()),
                         kLevelError);
         credentialsRefused_ = AccountRefused(error.ServerCode());
+        serverUnreachable_ = trevalon::ServerUnreachable(error);
         return false;
     }
     credentialsRefused_ = false;
+    serverUnreachable_ = false;
     return connection_.Connected();
 }
 

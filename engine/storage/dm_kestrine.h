@@ -36,6 +36,8 @@ class TDMKestrine {
     // Whether the last failed connection was refused for the account (its name, password or
     // rights) rather than for an unreachable server: only a person can mend that.
     bool CredentialsRefused() const { return credentialsRefused_; }
+    // Whether the last failed connection found no server to answer (ServerUnreachable).
+    bool ServerUnreachable() const { return serverUnreachable_; }
     // On the server-level connection: creates the database, reconnects to it and creates
     // its tables. Logs ERR00104 and asks the program to end when the database cannot be made.
     void CreateDatabase();
@@ -66,6 +68,7 @@ class TDMKestrine {
     DatabaseConnection connection_;
     StatementObserver observer_;
     bool credentialsRefused_ = false;
+    bool serverUnreachable_ = false;
 };
 
 }  // namespace trevalon

@@ -5,6 +5,10 @@
 #include <string>
 #include <utility>
 
+#include <mariadb/errmsg.h>
+
+#include "engine/storage/server_outage.h"
+
 namespace trevalon {
 namespace {
 
@@ -13,6 +17,12 @@ constexpr const char* kClosedText = "The shared database connections are closed"
 constexpr std::string_view kAliveCheck = "DO 1";
 // The engine the schema's tables get by default; it undoes a failed statement as a whole.
 constexpr std::string_view kAtomicEngine = "InnoDB";
+
+// Closed at shutdown: to a row it is as if the server were gone, so a held row is kept for the
+// next start.
+DatabaseError ClosedError() {
+    return DatabaseError(kClosedText, CR_SERVER_GONE_ERROR);
+}
 
 }  // namespace
 
@@ -45,6 +55,18 @@ RowConnectionLease RowConnectionLease::Own(const ConnectionParameters& parameter
     lease.ownParameters_ = std::make_shared<const ConnectionParameters>(parameters);
     lease.connection_ = std::make_unique<CachedConnection>();
     return lease;
+}
+
+std::optional<bool> TableUndoesFailedStatements(DatabaseConnection& connection,
+                                                std::string_view table) {
+    const QueryResult engine = connection.Query(
+        "SELECT ENGINE AS engine FROM information_schema.TABLES WHERE TABLE_SCHEMA = "
+        "DATABASE() AND TABLE_NAME = " +
+        SqlQuoted(table));
+    if (engine.RowCount() == 0) {
+        return std::nullopt;
+    }
+    return engine.Text(0, "engine") == kAtomicEngine;
 }
 
 RowConnectionLease::RowConnectionLease(std::shared_ptr<RowConnectionCache> cache,
@@ -124,7 +146,7 @@ RowConnectionLease RowConnectionCache::Borrow() {
     {
         std::unique_lock lock(mutex_);
         if (closed_) {
-            throw DatabaseError(kClosedText);
+            throw ClosedError();
         }
         self.connection = TakeFree();
         if (self.connection == nullptr) {
@@ -132,7 +154,7 @@ RowConnectionLease RowConnectionCache::Borrow() {
             lock.unlock();
             self.Await();
             if (self.closed) {
-                throw DatabaseError(kClosedText);
+                throw ClosedError();
             }
         }
     }
@@ -183,7 +205,7 @@ bool RowConnectionCache::Submit(PendingRow& row) {
         }
     }
     if (connection == nullptr) {
-        row.ConnectionFailed(kClosedText);
+        row.ConnectionFailed(kClosedText, true);
         return true;
     }
     Lead(std::move(connection), std::move(batch));
@@ -253,10 +275,15 @@ void RowConnectionCache::StoreBatch(RowConnectionLease& lease,
             lease.Open();
             batch[stored]->StoreAlone(lease);
         }
-    } catch (const std::exception& error) {
-        // The server cannot be reached: the rows not yet stored would fail the same way alone.
+    } catch (const DatabaseError& error) {
+        // No connection: the rows not yet stored would fail the same way alone.
+        const bool unreachable = ServerUnreachable(error);
         for (; stored < batch.size(); ++stored) {
-            batch[stored]->ConnectionFailed(error.what());
+            batch[stored]->ConnectionFailed(error.what(), unreachable);
+        }
+    } catch (const std::exception& error) {
+        for (; stored < batch.size(); ++stored) {
+            batch[stored]->ConnectionFailed(error.what(), false);
         }
     }
 }
@@ -336,7 +363,7 @@ void RowConnectionCache::Close() {
         waiter->Give(true);
     }
     for (PendingRow* row : rows) {
-        row->ConnectionFailed(kClosedText);
+        row->ConnectionFailed(kClosedText, true);
     }
     // `idle` closes its connections here, outside the lock.
 }
@@ -379,23 +406,19 @@ bool RowConnectionCache::LearnAtomic(DatabaseConnection& connection, std::string
             return known->second;
         }
     }
-    bool atomic = false;
+    std::optional<bool> atomic;
     try {
-        const QueryResult engine = connection.Query(
-            "SELECT ENGINE AS engine FROM information_schema.TABLES WHERE TABLE_SCHEMA = "
-            "DATABASE() AND TABLE_NAME = " +
-            SqlQuoted(table));
-        if (engine.RowCount() == 0) {
-            // No such table (yet): every insert fails anyway; ask again next time.
-            return false;
-        }
-        atomic = engine.Text(0, "engine") == kAtomicEngine;
+        atomic = TableUndoesFailedStatements(connection, table);
     } catch (const DatabaseError&) {
         return false;
     }
+    if (!atomic) {
+        // No such table (yet): every insert fails anyway; ask again next time.
+        return false;
+    }
     std::lock_guard lock(mutex_);
-    atomicTables_.emplace(table, atomic);
-    return atomic;
+    atomicTables_.emplace(table, *atomic);
+    return *atomic;
 }
 
 void RowConnectionCache::GatherBatch(std::vector<PendingRow*>& batch) {

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,12 @@
 namespace trevalon {
 
 class RowConnectionCache;
+
+// Whether the server undoes a failed statement on `table` as a whole, so that a statement with
+// many rows either stores all of them or none; no value when there is no such table. Raises
+// DatabaseError.
+std::optional<bool> TableUndoesFailedStatements(DatabaseConnection& connection,
+                                                std::string_view table);
 
 // A connection as the cache keeps it: open, or not yet (re)opened.
 struct CachedConnection {
@@ -87,8 +94,9 @@ class PendingRow {
     virtual void Stored() noexcept = 0;
     // The row goes through its own attempts on `lease`, whose connection is open.
     virtual void StoreAlone(RowConnectionLease& lease) noexcept = 0;
-    // No connection could be opened for the row: `error` is the server's or the driver's text.
-    virtual void ConnectionFailed(std::string_view error) noexcept = 0;
+    // No connection could be opened for the row: `error` is the server's or the driver's text;
+    // `unreachable` when the server cannot be reached at the moment (ServerUnreachable).
+    virtual void ConnectionFailed(std::string_view error, bool unreachable) noexcept = 0;
     // The cache keeps the row among its parked rows: the row need not hold anything of its
     // caller's while it waits. Called at most once, before the row can be ended.
     virtual void Parked() noexcept = 0;
@@ -98,6 +106,12 @@ class PendingRow {
 
   private:
     friend class RowConnectionCache;
+
+    // Whether the server undoes a failed statement on `table` as a whole, so that a statement with
+    // many rows either stores all of them or none; no value when there is no such table. Raises
+    // DatabaseError.
+    std::optional<bool> TableUndoesFailedStatements(DatabaseConnection& connection,
+                                                    std::string_view table);
     bool parked_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "engine/storage/row_connection_cache.h"
+#include "engine/storage/row_outage_hold.h"
 
 namespace trevalon {
 
@@ -15,7 +16,10 @@ namespace trevalon {
 // setting Connections of section "SysLog DB Backup" was when it was made. The engine owns one.
 class RowConnectionCaches {
   public:
-    explicit RowConnectionCaches(int connections = 8) : connections_(connections) {}
+    explicit RowConnectionCaches(
+        int connections = 8, std::size_t holdMemoryBytes = RowOutageHold::kMemoryBytes,
+        std::chrono::milliseconds holdRetryInterval = RowOutageHold::kRetryInterval)
+        : connections_(connections), hold_(holdMemoryBytes, holdRetryInterval) {}
     RowConnectionCaches(const RowConnectionCaches&) = delete;
     RowConnectionCaches& operator=(const RowConnectionCaches&) = delete;
     ~RowConnectionCaches() { CloseAll(); }
@@ -31,12 +35,16 @@ class RowConnectionCaches {
     // cancelling the pool's work, so that no job keeps waiting for a connection.
     void CloseAll(std::chrono::milliseconds patience = RowConnectionCache::kDrainPatience);
 
+    // The rows held while the server cannot be reached; started and stopped by the engine.
+    RowOutageHold& Hold() { return hold_; }
+
   private:
     using Key = std::tuple<std::string, std::string, std::string, std::string, std::string>;
 
     std::atomic<int> connections_;
     std::mutex mutex_;
     std::map<Key, std::shared_ptr<RowConnectionCache>> caches_;
+    RowOutageHold hold_;
 };
 
 }  // namespace trevalon

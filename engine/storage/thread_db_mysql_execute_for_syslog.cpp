@@ -9,7 +9,9 @@
 
 #include "engine/storage/row_connection_caches.h"
 #include "engine/storage/schema_statements.h"
+#include "engine/storage/server_outage.h"
 #include "foundation/app_paths.h"
+#include "foundation/diagnostic_log.h"
 #include "foundation/engine_settings.h"
 #include "foundation/text_trimming.h"
 #include "foundation/utf8_text.h"
@@ -17,10 +19,7 @@
 namespace trevalon {
 namespace {
 
-constexpr std::string_view kReceiverHead =
-    "insert into syslog (syslog_datetime,ip,facility,severity,msg) values ";
-constexpr std::string_view kRetryHead =
-    "INSERT INTO syslog (syslog_datetime,ip,facility,severity,msg) VALUES ";
+constexpr std::string_view kReceiverHead = kSyslogInsertHead;
 constexpr std::string_view kPassed = "Passed";
 constexpr std::string_view kFailed = "Failed";
 constexpr std::string_view kInsertOperation = "Insert";
@@ -28,29 +27,9 @@ constexpr std::string_view kSyslogTable = "syslog";
 constexpr std::string_view kBoundInsert =
     "insert into syslog (syslog_datetime,ip,facility,severity,msg) values (?,?,?,?,?)";
 
-// The four values are escaped; the message comes quoted already. Built in one buffer: every
-// received message makes one.
-std::string InsertStatement(std::string_view head, std::string_view time, std::string_view source,
-                            std::string_view facility, std::string_view severity,
-                            std::string_view messageQuote, std::string_view message) {
-    std::string statement;
-    statement.reserve(head.size() + time.size() + source.size() + facility.size() +
-                      severity.size() + message.size() + 16 + source.size() / 4);
-    statement += head;
-    statement += '(';
-    AppendSqlQuoted(statement, time);
-    statement += ',';
-    AppendSqlQuoted(statement, source);
-    statement += ',';
-    AppendSqlQuoted(statement, facility);
-    statement += ',';
-    AppendSqlQuoted(statement, severity);
-    statement += ',';
-    statement += messageQuote;
-    statement += message;
-    statement += messageQuote;
-    statement += ')';
-    return statement;
+bool Unreachable(const std::exception& error) {
+    const auto* databaseError = dynamic_cast<const DatabaseError*>(&error);
+    return databaseError != nullptr && ServerUnreachable(*databaseError);
 }
 
 void RequireDriver(const std::string& path) {
@@ -61,12 +40,6 @@ void RequireDriver(const std::string& path) {
 }
 
 }  // namespace
-
-std::string BuildSyslogInsertStatement(const SyslogRecord& record,
-                                       std::string_view escapedContent) {
-    return InsertStatement(kReceiverHead, record.TimeStamp, record.Source, record.FacilityName,
-                           record.SeverityName, "\"", escapedContent);
-}
 
 ThreadDBMySQLExecuteForSysLog::ThreadDBMySQLExecuteForSysLog(
     std::string operationName, std::string host, std::string port, std::string databaseName,
@@ -96,13 +69,17 @@ void ThreadDBMySQLExecuteForSysLog::Execute() {
     if (direct) {
         directEnd_ = &ended;
     }
-    if (!Submitted()) {
+    if (!JoinedHeldRows() && !Submitted()) {
         RowConnectionLease lease;
         try {
             Store(lease);
         } catch (const std::exception& error) {
-            RecordFailure(Place() + " MySQL Connection Error:" +
-                          std::string(TrimControlAndSpaces(error.what())) + "]");
+            if (Unreachable(error)) {
+                HoldOrFail(error.what());
+            } else {
+                RecordFailure(Place() + " MySQL Connection Error:" +
+                              std::string(TrimControlAndSpaces(error.what())) + "]");
+            }
         } catch (...) {
             RecordFailure(Place() + " MySQL Connection Error:]");
         }
@@ -112,6 +89,41 @@ void ThreadDBMySQLExecuteForSysLog::Execute() {
     if (direct) {
         ended.acquire();
     }
+}
+
+bool ThreadDBMySQLExecuteForSysLog::JoinHeldRows() {
+    RowOutageHold& hold = caches_.Hold();
+    if (!hold.Holding()) {
+        return false;
+    }
+    const RowOutageHold::Outcome outcome = hold.JoinHeld(AsHeldRow());
+    if (outcome == RowOutageHold::Outcome::kNotHeld) {
+        return false;
+    }
+    RecordHold(outcome, {});
+    return true;
+}
+
+bool ThreadDBMySQLExecuteForSysLog::JoinedHeldRows() {
+    if (!JoinHeldRows()) {
+        return false;
+    }
+    End();
+    return true;
+}
+
+bool ThreadDBMySQLExecuteForSysLog::JoinedHeldRowsOnArrival() {
+    if (!JoinHeldRows()) {
+        return false;
+    }
+    if (!Succeeded()) {
+        WriteDiagnostic(FailureLine(), kLevelError);
+    }
+    return true;
+}
+
+bool ThreadDBMySQLExecuteForSysLog::KeptAfterRefusal() {
+    return caches_.Hold().Hold(AsHeldRow(), StatusMessage()) == RowOutageHold::Outcome::kHeld;
 }
 
 bool ThreadDBMySQLExecuteForSysLog::Submitted() {
@@ -167,8 +179,7 @@ bool ThreadDBMySQLExecuteForSysLog::IsReceiversStatement() const {
     if (builtHere_) {
         return true;
     }
-    const std::string values =
-        InsertStatement({}, time_, source_, facility_, severity_, "\"", message_);
+    const std::string values = SyslogInsertValues(time_, source_, facility_, severity_, message_);
     return statement_.size() == kReceiverHead.size() + values.size() &&
            statement_.starts_with(kReceiverHead) && statement_.ends_with(values);
 }
@@ -188,7 +199,10 @@ void ThreadDBMySQLExecuteForSysLog::Store(RowConnectionLease& lease) {
     try {
         lease.Execute(statement_);
         return;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        if (Unreachable(error)) {
+            throw;
+        }
         // Refused: the retries below store what they can of the message.
     }
     RetryCleaned(lease);
@@ -202,9 +216,16 @@ void ThreadDBMySQLExecuteForSysLog::Stored() noexcept {
 void ThreadDBMySQLExecuteForSysLog::StoreAlone(RowConnectionLease& lease) noexcept {
     SetResultDetail(Place() + " MySQL Connection Succeed]");
     try {
-        lease.Execute(statement_);
-    } catch (const std::exception&) {
-        RetryCleaned(lease);
+        try {
+            lease.Execute(statement_);
+        } catch (const std::exception& error) {
+            if (Unreachable(error)) {
+                throw;
+            }
+            RetryCleaned(lease);
+        }
+    } catch (const std::exception& error) {
+        HoldOrFail(error.what());
     }
     End();
 }
@@ -215,10 +236,40 @@ void ThreadDBMySQLExecuteForSysLog::Parked() noexcept {
     completion_.FreePlace();
 }
 
-void ThreadDBMySQLExecuteForSysLog::ConnectionFailed(std::string_view error) noexcept {
-    RecordFailure(Place() + " MySQL Connection Error:" + std::string(TrimControlAndSpaces(error)) +
-                  "]");
+void ThreadDBMySQLExecuteForSysLog::ConnectionFailed(std::string_view error,
+                                                     bool unreachable) noexcept {
+    if (unreachable) {
+        HoldOrFail(error);
+    } else {
+        RecordFailure(Place() +
+                      " MySQL Connection Error:" + std::string(TrimControlAndSpaces(error)) + "]");
+    }
     End();
+}
+
+void ThreadDBMySQLExecuteForSysLog::HoldOrFail(std::string_view error) {
+    RecordHold(caches_.Hold().Hold(AsHeldRow(), error), error);
+}
+
+void ThreadDBMySQLExecuteForSysLog::RecordHold(RowOutageHold::Outcome outcome,
+                                               std::string_view error) {
+    switch (outcome) {
+        case RowOutageHold::Outcome::kHeld:
+            SetResultDetail(Place() + " MySQL Row Held]");
+            return;
+        case RowOutageHold::Outcome::kSpoolFull:
+            RecordFailure(Place() +
+                          " MySQL Row Spool Full: the row spool reached its limit, SpoolLimitMB]");
+            return;
+        case RowOutageHold::Outcome::kNotHeld:
+            RecordFailure(Place() + " MySQL Connection Error:" +
+                          std::string(TrimControlAndSpaces(error)) + "]");
+            return;
+    }
+}
+
+HeldRow ThreadDBMySQLExecuteForSysLog::AsHeldRow() const {
+    return HeldRow{statement_, time_, source_, facility_, severity_, message_};
 }
 
 void ThreadDBMySQLExecuteForSysLog::End() noexcept {
@@ -238,13 +289,19 @@ void ThreadDBMySQLExecuteForSysLog::RetryCleaned(RowConnectionLease& lease) {
     try {
         lease.Execute(tried);
         return;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        if (Unreachable(error)) {
+            throw;
+        }
         // The last attempt follows with less of the message.
     }
     tried = CleanedStatement(MessageCleaning::kMode2);
     try {
         lease.Execute(tried);
     } catch (const std::exception& error) {
+        if (Unreachable(error)) {
+            throw;
+        }
         MarkFailed();
         AppendResultDetail(" " + Place() +
                            " SQL Error:" + std::string(TrimControlAndSpaces(error.what())) +
@@ -253,8 +310,7 @@ void ThreadDBMySQLExecuteForSysLog::RetryCleaned(RowConnectionLease& lease) {
 }
 
 std::string ThreadDBMySQLExecuteForSysLog::CleanedStatement(MessageCleaning mode) const {
-    return InsertStatement(kRetryHead, time_, source_, facility_, severity_, {},
-                           SqlQuoted(CleanSyslogMessage(message_, mode)));
+    return CleanedSyslogInsertStatement(AsHeldRow(), mode);
 }
 
 // "[host:port@database", how every detail of the job begins.

@@ -13,7 +13,9 @@
 #include "engine/pool/delivery_work_item.h"
 #include "engine/storage/database_client.h"
 #include "engine/storage/row_connection_caches.h"
+#include "engine/storage/row_spool.h"
 #include "engine/storage/syslog_escaping.h"
+#include "engine/storage/syslog_insert_statements.h"
 #include "foundation/engine_settings.h"
 #include "foundation/syslog_vocabulary.h"
 
@@ -30,12 +32,6 @@ enum class RowConnectionMode {
     // no worker thread.
     kCombinedInserts,
 };
-
-// The receivers' statement for one message: "insert into syslog (syslog_datetime,ip,facility,
-// severity,msg) values (" with TimeStamp, Source, FacilityName, SeverityName and the escaped
-// Content in double quotes, separated by commas, then ")". The four values are escaped so that
-// nothing in them ends their quotes; the Content must already be escaped (EscapeSyslogContent).
-std::string BuildSyslogInsertStatement(const SyslogRecord& record, std::string_view escapedContent);
 
 // Stores one received message in table syslog. The first attempt runs the receiver's
 // statement; when the server refuses it, two more follow with the message cleaned in mode 1 and
@@ -58,6 +54,15 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     // Execute returned; run directly, Execute returns once the row is stored.
     void Execute() override;
 
+    // Receiver thread, instead of queueing the job: while rows are held, the row joins them here,
+    // in the order the messages arrived, and a row that the spool cannot take is reported at
+    // once. True when the job is done with; false when it goes to the pool as usual.
+    bool JoinedHeldRowsOnArrival();
+
+    // Turned away by a full pool: the row joins the held rows, stored when the server has caught
+    // up, unless the hold cannot take it.
+    bool KeptAfterRefusal() override;
+
     const std::string& OperationName() const { return operationName_; }
     const std::string& Statement() const { return statement_; }
     // Whole milliseconds the execution took, rounded.
@@ -73,6 +78,10 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     void BindValues();
     // Whether the statement is the receivers' statement for the job's values.
     bool IsReceiversStatement() const;
+    // While rows are held, adds the row to them and records the outcome; false otherwise.
+    bool JoinHeldRows();
+    // The same, and the run ends when the row joined them.
+    bool JoinedHeldRows();
     // True when the shared connections took the row to store it with others.
     bool Submitted();
     void Store(RowConnectionLease& lease);
@@ -81,7 +90,11 @@ class ThreadDBMySQLExecuteForSysLog : public DeliveryWorkItem, private PendingRo
     const CombinableRow& Row() const override { return row_; }
     void Stored() noexcept override;
     void StoreAlone(RowConnectionLease& lease) noexcept override;
-    void ConnectionFailed(std::string_view error) noexcept override;
+    void ConnectionFailed(std::string_view error, bool unreachable) noexcept override;
+    // The server cannot be reached: the row is held, or fails when it cannot be.
+    void HoldOrFail(std::string_view error);
+    void RecordHold(RowOutageHold::Outcome outcome, std::string_view error);
+    HeldRow AsHeldRow() const;
     void Parked() noexcept override;
     // Records the elapsed time and ends the run; the item may be gone when this returns.
     void End() noexcept;

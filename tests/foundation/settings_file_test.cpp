@@ -50,6 +50,7 @@ TEST(SettingsFile, MissingFileGivesDefaultsAndFirstRunWithoutWriting) {
     EXPECT_EQ(settings.FileBackup.Filename, "syslog_");
     EXPECT_EQ(settings.DbBackup.Type, "MySQL");
     EXPECT_EQ(settings.DbBackup.Connections, 8);
+    EXPECT_EQ(settings.DbBackup.SpoolLimitMB, 1024);
     EXPECT_EQ(settings.Alarming.NoConcurrentAlarm, 500);
     EXPECT_EQ(settings.Alarming.NoQueuingAlarm, 1000);
     EXPECT_EQ(settings.Alarming.QueningSecond, 600);
@@ -75,7 +76,8 @@ TEST(SettingsFile, CorrectionsAndUnreadableValues) {
                                              "HouseKeepDay=0\n"
                                              "[SysLog DB Backup]\n"
                                              "HouseKeepDay=30\n"
-                                             "Connections=0\n");
+                                             "Connections=0\n"
+                                             "SpoolLimitMB=-1\n");
     EXPECT_FALSE(settings.FirstRun);
     EXPECT_EQ(settings.System.SysLogBufferSize, 8192);
     EXPECT_EQ(settings.System.SysLogTCPTimeout, 5000);
@@ -88,6 +90,7 @@ TEST(SettingsFile, CorrectionsAndUnreadableValues) {
     EXPECT_EQ(settings.SystemLog.HouseKeepDay, 7);
     EXPECT_EQ(settings.DbBackup.HouseKeepDay, 30);
     EXPECT_EQ(settings.DbBackup.Connections, 8);
+    EXPECT_EQ(settings.DbBackup.SpoolLimitMB, 1024);
 }
 
 TEST(SettingsFile, ProfileSemantics) {

@@ -353,7 +353,7 @@ class ProbeRow final : public PendingRow {
     const CombinableRow& Row() const override { return row_; }
     void Stored() noexcept override { end = "stored"; }
     void StoreAlone(RowConnectionLease&) noexcept override { end = "alone"; }
-    void ConnectionFailed(std::string_view error) noexcept override { end = error; }
+    void ConnectionFailed(std::string_view error, bool) noexcept override { end = error; }
     void Parked() noexcept override { ++parked; }
 
     std::string end;
